@@ -1,0 +1,93 @@
+#pragma once
+// The companion step counter's system settings ("vaelsyst.dat" or the block inside the detailed
+// data file). Field names follow the keys; comments give the key where the name differs.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tavelin {
+
+// One row of the [EXTFILE] list: a definition file and its last-write time (a Windows FILETIME).
+struct ExtFileEntry {
+    std::string path;  // at most 523 bytes
+    std::uint64_t fileTime = 0;
+};
+
+struct CounterSettings {
+    std::int32_t delimit = 0;   // [DELIMIT] 0 CR LF, 1 CR, 2 LF, 3 mixed
+    std::int32_t lcntknd = 0;   // [LCNTKND]
+    std::int32_t noneflg = 0;   // [NONEFLG]
+    std::int32_t multflg = 0;   // [MULTFLG]
+    std::int32_t subfflg = 0;   // [SUBFFLG]
+    std::int32_t foldclr = 0;   // [FOLDCLR]
+    std::int32_t webflg = 0;    // [WEBFLG]
+    std::int32_t delcflg = 0;   // [DELCFLG]
+    std::int32_t usecflg = 0;   // [USECFLG]
+    std::int32_t cmtmlflg = 0;  // [CMTMLFLG]
+    std::int32_t dlnonflg = 0;  // [DLNONFLG]
+    std::int32_t eofflg = 0;    // [EOFFLG]
+    std::int32_t mdcntflg = 0;  // [MDCNTFLG]
+    std::int32_t cmpnoflg = 0;  // [CMPNOFLG]
+    std::int32_t fldsvflg = 0;  // [FLDSVFLG]
+    std::int32_t menuicon = 0;  // [MENUICON]
+    std::int32_t mdcutmax = 0;  // [MDCUTMAX]
+    std::int32_t nextlchk = 0;  // [NEXTLCHK]
+    std::int32_t mdcutflg = 0;  // [MDCUTFLG]
+    std::int32_t mdcmpflg = 0;  // [MDCMPFLG]
+    std::int32_t pathcnt = 0;   // [PATHCNT]
+    std::int32_t schmode = 0;   // [SCHMODE]
+    std::int32_t preproct = 0;  // [PREPROCT]
+    std::int32_t viewcls = 0;   // [VIEWCLS]
+    std::int32_t cmtcount = 0;  // [CMTCOUNT]
+    std::int32_t cgstrflg = 0;  // [CGSTRFLG]
+    std::int32_t csvpatno = 0;  // [CSVPATNO]
+    std::int32_t csvlinno = 0;  // [CSVLINNO]
+    std::int32_t csvdatno = 0;  // [CSVDATNO]
+    std::int32_t csvdscno = 0;  // [CSVDSCNO]
+    std::int32_t bdelcflg = 0;  // [BDELCFLG]
+    std::int32_t outmode = 0;   // [OUTMODE]
+    std::int32_t fcmpmode = 0;  // [FCMPMODE]
+    std::int32_t logmode = 0;   // [LOGMODE]
+    std::int32_t striflg = 0;   // [STRIFLG]
+    std::int32_t delcmpmd = 0;  // [DELCMPMD]
+    std::int32_t fcmpoutm = 0;  // [FCMPOUTM]
+    std::int32_t fcmptime = 0;  // [FCMPTIME]
+    std::int32_t allcount = 0;  // [ALLCOUNT]
+    std::int32_t outcmtmd = 0;  // [OUTCMTMD]
+    std::int32_t andsch = 0;    // [ANDSCH]
+    std::int32_t zerofile = 0;  // [ZEROFILE]
+    std::int32_t filechk = 0;   // [FILECHK]
+    std::int32_t moutusec = 0;  // [MOUTUSEC]
+    std::int32_t mktavedir = 0;   // [MKTAVEDIR]
+    std::int32_t autofldsv = 0;   // [AUTOFLDSV]
+    std::int32_t autostop = 0;    // [AUTOSTOP]
+    std::int32_t cmtspccnt = 0;   // [CMTSPCCNT]
+    std::int32_t cmtspcout = 0;   // [CMTSPCOUT]
+    std::int32_t stpsvmode = 0;   // [STPSVMODE]
+    std::int32_t cmpsvmode = 0;   // [CMPSVMODE]
+    std::int32_t cmtpermode = 0;  // [CMTPERMODE]
+    std::int32_t csvext1no = 0;   // [CSVEXT1NO]
+    std::int32_t csvext2no = 0;   // [CSVEXT2NO]
+
+    std::int32_t extFileCount = 0;  // [EXTFILE] count, 0..100; also the loaded definition count
+    std::array<ExtFileEntry, 100> extFiles;
+
+    std::string editor;      // [EDITOR]   < 522
+    std::string extedit;     // [EXTEDIT]  < 522
+    std::string editopt;     // [EDITOPT]  < 128
+    std::string dbgpath;     // [DBGPATH]  < 522
+    std::string aftfldnm;    // [AFTFLDNM] < 522
+    std::string bfrfldnm;    // [BFRFLDNM] < 522
+    std::string autoexec;    // [AUTOEXEC] < 522
+    std::string cgstrpth;    // [CGSTRPTH] < 522
+    std::string csvhdstr;    // [CSVHDSTR] < 512
+    std::string csvapath;    // [CSVAPATH] < 522
+    std::string csvbpath;    // [CSVBPATH] < 522
+    std::string extpath;     // [EXTPATH]  < 522
+    std::string outpath;     // [OUTPATH]  < 522
+    std::string csvext1nam;  // [CSVEXT1NAM] < 64
+    std::string csvext2nam;  // [CSVEXT2NAM] < 64
+};
+
+}  // namespace tavelin

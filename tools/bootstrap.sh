@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds Tavelin and either runs the bundled example
+# ("example") or every test ("test": the debug build, the sanitizer build and short fuzz runs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode=${1:-example}
+
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+case "$mode" in
+example)
+    cmake --preset release >/dev/null
+    cmake --build --preset release
+    exec tools/run-example.sh build/release/tavelin
+    ;;
+test)
+    cmake --preset default >/dev/null
+    cmake --build --preset default
+    ctest --preset default -j2
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
+    ctest --preset asan -j2
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
+    tools/fuzz-smoke.sh build/fuzz 20
+    ;;
+*)
+    echo "usage: $0 [example|test]" >&2
+    exit 2
+    ;;
+esac
