@@ -1,0 +1,72 @@
+#include "platform/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace tavelin {
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    out.push_back(kPathSeparator);
+    out.append(name);
+    return out;
+}
+
+bool hasDirectoryPart(std::string_view name) {
+#ifdef _WIN32
+    return name.find_first_of("\\/:") != std::string_view::npos;
+#else
+    return name.find('/') != std::string_view::npos;
+#endif
+}
+
+namespace {
+std::size_t lastSeparator(std::string_view path) {
+#ifdef _WIN32
+    return path.find_last_of("\\/");
+#else
+    return path.find_last_of('/');
+#endif
+}
+}  // namespace
+
+std::string folderOf(std::string_view path) {
+    const std::size_t p = lastSeparator(path);
+    if (p == std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(0, p));
+}
+
+std::string fileNameOf(std::string_view path) {
+    const std::size_t p = lastSeparator(path);
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+std::string programFolder(const char* argv0) {
+    std::error_code ec;
+#ifndef _WIN32
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec && !exe.empty()) {
+        return exe.parent_path().string();
+    }
+#endif
+    if (argv0 != nullptr && *argv0 != '\0') {
+        std::filesystem::path p = std::filesystem::weakly_canonical(argv0, ec);
+        if (!ec) {
+            return p.parent_path().string();
+        }
+    }
+    return std::filesystem::current_path(ec).string();
+}
+
+std::string workFolder(const std::string& programFolderPath) {
+    const char* temp = std::getenv("TEMP");
+    if (temp != nullptr) {
+        return temp;
+    }
+    return programFolderPath;
+}
+
+}  // namespace tavelin

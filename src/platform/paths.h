@@ -1,0 +1,35 @@
+#pragma once
+// Program folder, work folder and path joining.
+
+#include <string>
+#include <string_view>
+
+namespace tavelin {
+
+// The platform's path separator.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// folder + separator + name (the folder is held without a trailing separator).
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// True when the name holds a folder part (any separator; on Windows also a drive colon).
+bool hasDirectoryPart(std::string_view name);
+
+// The folder part of a path without a trailing separator ("" when there is none).
+std::string folderOf(std::string_view path);
+
+// The file-name part of a path.
+std::string fileNameOf(std::string_view path);
+
+// The folder of the running executable, symlinks resolved, without a trailing separator.
+// argv0 is used only when the platform cannot tell the executable's path itself.
+std::string programFolder(const char* argv0);
+
+// The folder named by the environment variable TEMP, else the program folder.
+std::string workFolder(const std::string& programFolder);
+
+}  // namespace tavelin
