@@ -241,6 +241,10 @@ std::int32_t findWarningJumpRow(const LineTable& rows, std::size_t rowCount,
                                 const ModuleDescriptor* module, std::int32_t lineNumber) {
     const std::int64_t index =
         static_cast<std::int64_t>(lineNumber) - (module != nullptr ? module->lineNumber : 0);
+    // Padding rows carry -1; no warning line leads to them.
+    if (index < 0) {
+        return -1;
+    }
     const std::size_t count = std::min(rowCount, rows.size());
     for (std::size_t i = 0; i < count; ++i) {
         if (rows[i].lineIndex == index) {

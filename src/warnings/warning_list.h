@@ -110,7 +110,8 @@ std::int32_t warningRowLine(const WarningRow& row);
 
 // The code-list row to select for a jump to file line `lineNumber`: the first of the first
 // `rowCount` rows of `rows` whose lineIndex is lineNumber minus the module's line-number field
-// (a filler row before the line is found first). -1 when there is none. `module` is the
+// (a filler row before the line is found first). -1 when there is none, also for a line before
+// the module, which must not select a padding row. `module` is the
 // descriptor of the side the code list shows (nullptr counts as line-number field 0).
 std::int32_t findWarningJumpRow(const LineTable& rows, std::size_t rowCount,
                                 const ModuleDescriptor* module, std::int32_t lineNumber);
