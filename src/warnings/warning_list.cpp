@@ -215,8 +215,12 @@ int compareWarningRows(const WarningRow& row1, const WarningRow& row2, std::int3
         result = a == b ? 0 : (a > b ? s : -s);
     } else {
         const auto item = static_cast<std::size_t>(column - 1);
-        const std::string_view a = item < row1.subItems.size() ? row1.subItems[item] : "";
-        const std::string_view b = item < row2.subItems.size() ? row2.subItems[item] : "";
+        const std::string_view a = item < row1.subItems.size()
+                                       ? std::string_view(row1.subItems[item])
+                                       : std::string_view();
+        const std::string_view b = item < row2.subItems.size()
+                                       ? std::string_view(row2.subItems[item])
+                                       : std::string_view();
         result = compareTextNoCase(a, b) * s;
     }
     // s may be the most negative 32-bit value; keep the sign within range.
