@@ -5,44 +5,45 @@
 
 namespace tavelin {
 
-template <typename Unit>
-std::int32_t countLines(std::span<const Unit> text, std::int32_t delimit, std::int32_t eofflg) {
-    constexpr Unit kCr = 0x0D;
-    constexpr Unit kLf = 0x0A;
-    const std::size_t n = text.size();
+namespace {
+
+// Counts over n units read through unitAt(i).
+template <typename UnitAt>
+std::int32_t countLinesImpl(std::size_t n, UnitAt unitAt, std::int32_t delimit,
+                            std::int32_t eofflg) {
+    constexpr unsigned kCr = 0x0D;
+    constexpr unsigned kLf = 0x0A;
     std::int64_t ends = 0;
     // Position just past the last line end: where the unterminated tail begins.
     std::size_t tail = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const Unit u = text[i];
+        const unsigned u = unitAt(i);
+        bool isEnd = false;
         switch (delimit) {
             case 0:
-                if (u == kCr && i + 1 < n && text[i + 1] == kLf) {
-                    ++ends;
+                if (u == kCr && i + 1 < n && unitAt(i + 1) == kLf) {
                     ++i;
-                    tail = i + 1;
+                    isEnd = true;
                 }
                 break;
             case 1:
-                if (u == kCr) {
-                    ++ends;
-                    tail = i + 1;
-                }
+                isEnd = (u == kCr);
                 break;
             case 2:
             case 3:
-                if (u == kLf) {
-                    ++ends;
-                    tail = i + 1;
-                }
+                isEnd = (u == kLf);
                 break;
             default:
-                break;
+                break;  // no line ends in an unknown mode
+        }
+        if (isEnd) {
+            ++ends;
+            tail = i + 1;
         }
     }
     if (eofflg == 1) {
         for (std::size_t i = tail; i < n; ++i) {
-            if (text[i] > 0x20) {
+            if (unitAt(i) > 0x20) {
                 ++ends;
                 break;
             }
@@ -50,6 +51,25 @@ std::int32_t countLines(std::span<const Unit> text, std::int32_t delimit, std::i
     }
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(ends > kMax ? kMax : ends);
+}
+
+}  // namespace
+
+template <typename Unit>
+std::int32_t countLines(std::span<const Unit> text, std::int32_t delimit, std::int32_t eofflg) {
+    return countLinesImpl(
+        text.size(), [&](std::size_t i) { return static_cast<unsigned>(text[i]); }, delimit,
+        eofflg);
+}
+
+std::int32_t countLinesUtf16Le(std::span<const unsigned char> bytes, std::int32_t delimit,
+                               std::int32_t eofflg) {
+    return countLinesImpl(
+        bytes.size() / 2,
+        [&](std::size_t i) {
+            return static_cast<unsigned>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        },
+        delimit, eofflg);
 }
 
 template std::int32_t countLines<unsigned char>(std::span<const unsigned char>, std::int32_t,

@@ -1,0 +1,453 @@
+#include "text/module_loader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/paths.h"
+#include "text/encoding.h"
+#include "text/line_count.h"
+#include "text/line_tables.h"
+
+namespace tavelin {
+
+namespace {
+
+constexpr unsigned char kCr = 0x0D;
+constexpr unsigned char kLf = 0x0A;
+
+bool validSide(int side) {
+    return side == kAfter || side == kBefore;
+}
+
+std::size_t sideIndex(int side) {
+    return static_cast<std::size_t>(side);
+}
+
+// Leaves `buffer` as an empty text: nothing but zero bytes.
+void makeEmptyText(std::vector<unsigned char>& buffer) {
+    try {
+        buffer.assign(kTextSlack, 0);
+    } catch (const std::bad_alloc&) {
+        buffer.clear();
+    }
+}
+
+// Bytes in the stretch topPosition..endPosition, or 0 for a descriptor of an empty module.
+std::int64_t stretchLength(const ModuleDescriptor& d) {
+    const std::int64_t n = static_cast<std::int64_t>(d.endPosition) - d.topPosition + 1;
+    if (n < 1 || (d.endPosition == 0 && d.topPosition == 0)) {
+        return 0;
+    }
+    return n;
+}
+
+// The size of a regular file, or -1 when it is missing, not a regular file or cannot be queried.
+std::int64_t regularFileSize(const std::string& path) {
+    try {
+        std::error_code ec;
+        const std::filesystem::path p(path);
+        if (!std::filesystem::is_regular_file(p, ec) || ec) {
+            return -1;
+        }
+        const std::uintmax_t size = std::filesystem::file_size(p, ec);
+        if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max())) {
+            return -1;
+        }
+        return static_cast<std::int64_t>(size);
+    } catch (...) {
+        return -1;
+    }
+}
+
+// Appends the terminator when the text does not end with CR or LF; `length` grows by its width.
+void appendTerminator(std::vector<unsigned char>& buffer, std::size_t& length,
+                      std::int32_t delimit) {
+    if (length == 0) {
+        return;
+    }
+    const unsigned char last = buffer[length - 1];
+    if (last == kCr || last == kLf) {
+        return;
+    }
+    for (char c : lineTerminator(delimit)) {
+        buffer[length++] = static_cast<unsigned char>(c);
+    }
+}
+
+// The common read step: `supply(offset, count, dest)` copies up to `count` bytes of the source
+// from `offset` and returns how many it copied; `available` is the source's size.
+template <typename Supply>
+int readStretch(const ModuleDescriptor& d, std::int64_t available, std::int32_t delimit,
+                std::vector<unsigned char>& buffer, Supply supply) {
+    const std::int64_t n = stretchLength(d);
+    if (n == 0) {
+        makeEmptyText(buffer);
+        return kLoadEmptyModule;
+    }
+    if (d.topPosition < 0 || d.topPosition >= available) {
+        makeEmptyText(buffer);
+        return kLoadIncomplete;
+    }
+    // Allocate only what the source can supply; a shorter source fails below anyway.
+    const std::int64_t readable = std::min(n, available - d.topPosition);
+    try {
+        buffer.clear();
+        buffer.shrink_to_fit();
+        buffer.assign(static_cast<std::size_t>(readable) + kTextSlack, 0);
+    } catch (const std::bad_alloc&) {
+        makeEmptyText(buffer);
+        return kLoadNoMemory;
+    }
+    const std::size_t got =
+        supply(d.topPosition, static_cast<std::size_t>(readable), buffer.data());
+    if (static_cast<std::int64_t>(got) != n) {
+        makeEmptyText(buffer);
+        return kLoadIncomplete;
+    }
+    std::size_t length = got;
+    appendTerminator(buffer, length, delimit);
+    // The NUL after the text and the rest of the slack are already zero.
+    return kLoadOk;
+}
+
+// Upper bound of the lines a text can hold in any line-end mode: one per CR or LF byte plus a
+// last unterminated line. Holds for UTF-16 text too (every CR or LF unit has such a byte).
+std::int64_t textLineBound(const std::vector<unsigned char>& text) {
+    return 1 + std::count_if(text.begin(), text.end(),
+                             [](unsigned char b) { return b == kCr || b == kLf; });
+}
+
+// Entries one present module needs in the line tables.
+std::int64_t moduleLineCapacity(const ModulePanes& panes, std::size_t side) {
+    const ModuleDescriptor& d = panes.descriptors[side];
+    const std::int64_t promised =
+        static_cast<std::int64_t>(std::max(d.totalSteps, 0)) + std::max(d.noCountSteps, 0);
+    const std::int64_t fromText = textLineBound(panes.moduleText[side]);
+    if (promised <= fromText) {
+        return fromText;
+    }
+    // The counts come from another program: believe them only as far as the module's bytes
+    // can hold lines, so that a wrong count cannot cause a huge allocation.
+    const std::int64_t size = regularFileSize(d.path);
+    std::int64_t bytes = 0;
+    if (size > d.topPosition && d.topPosition >= 0) {
+        bytes = std::min(stretchLength(d), size - d.topPosition);
+    }
+    return std::max(fromText, std::min(promised, bytes + 1));
+}
+
+std::int64_t neededLineTableSize(const ModulePanes& panes) {
+    std::int64_t total = 1;
+    for (std::size_t side = 0; side < kSides; ++side) {
+        if (panes.present[side]) {
+            total += moduleLineCapacity(panes, side);
+        }
+    }
+    return std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max());
+}
+
+std::size_t smallestTable(const ModulePanes& panes) {
+    std::size_t smallest = std::numeric_limits<std::size_t>::max();
+    for (std::size_t s = 0; s < kSides; ++s) {
+        smallest = std::min({smallest, panes.lines[s].size(), panes.rows[s].size()});
+    }
+    return smallest;
+}
+
+// Resizes all four tables to `size` entries, keeping what they hold. On failure lineTableSize
+// is the size every table has.
+int resizeLineTables(ModulePanes& panes, std::int64_t size, bool fresh) {
+    int result = kLoadOk;
+    for (std::size_t s = 0; s < kSides; ++s) {
+        for (LineTable* table : {&panes.lines[s], &panes.rows[s]}) {
+            try {
+                if (fresh) {
+                    table->clear();
+                    table->shrink_to_fit();
+                }
+                table->resize(static_cast<std::size_t>(size));
+            } catch (const std::bad_alloc&) {
+                result = kLoadNoMemory;
+            } catch (const std::length_error&) {
+                result = kLoadNoMemory;
+            }
+        }
+    }
+    panes.lineTableSize = static_cast<std::int32_t>(
+        std::min<std::size_t>(smallestTable(panes), static_cast<std::size_t>(size)));
+    return result;
+}
+
+// Grows the tables when the loaded texts need more entries than they have.
+int growLineTablesToFitTexts(ModulePanes& panes) {
+    const std::int64_t needed = neededLineTableSize(panes);
+    if (needed <= panes.lineTableSize && smallestTable(panes) >= static_cast<std::size_t>(needed)) {
+        return kLoadOk;
+    }
+    return resizeLineTables(panes, std::max<std::int64_t>(needed, panes.lineTableSize), false);
+}
+
+void emptyPane(ModulePanes& panes, std::size_t side) {
+    panes.present[side] = false;
+    panes.hasBuffer[side] = false;
+    panes.moduleText[side].clear();
+    panes.moduleText[side].shrink_to_fit();
+    panes.moduleLength[side] = 0;
+}
+
+char foldAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return foldAscii(x) == foldAscii(y);
+           });
+}
+
+bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                       [](char x, char y) { return foldAscii(x) == foldAscii(y); }) !=
+           haystack.end();
+}
+
+}  // namespace
+
+std::string_view lineTerminator(std::int32_t delimit) {
+    switch (delimit) {
+        case 0:
+            return "\r\n";
+        case 1:
+            return "\r";
+        case 2:
+        case 3:
+            return "\n";
+        default:
+            return {};
+    }
+}
+
+void swapByteOrder(std::span<unsigned char> bytes) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        std::swap(bytes[i], bytes[i + 1]);
+    }
+}
+
+int loadModuleTextFromBytes(std::span<const unsigned char> fileBytes,
+                            const ModuleDescriptor& descriptor, std::int32_t delimit,
+                            std::vector<unsigned char>& buffer) {
+    return readStretch(descriptor, static_cast<std::int64_t>(fileBytes.size()), delimit, buffer,
+                       [&](std::int64_t offset, std::size_t count, unsigned char* dest) {
+                           std::copy_n(fileBytes.begin() + offset, count, dest);
+                           return count;
+                       });
+}
+
+int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& settings,
+                   std::vector<unsigned char>& buffer) {
+    if (stretchLength(descriptor) == 0) {
+        makeEmptyText(buffer);
+        return kLoadEmptyModule;
+    }
+    const std::int64_t size = regularFileSize(descriptor.path);
+    std::FILE* file = size < 0 ? nullptr : std::fopen(descriptor.path.c_str(), "rb");
+    if (file == nullptr) {
+        makeEmptyText(buffer);
+        return kLoadCannotOpen;
+    }
+    const int result = readStretch(
+        descriptor, size, settings.delimit, buffer,
+        [&](std::int64_t offset, std::size_t count, unsigned char* dest) -> std::size_t {
+            // offset fits a long: it is a 32-bit signed position.
+            if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) {
+                return 0;
+            }
+            return std::fread(dest, 1, count, file);
+        });
+    std::fclose(file);
+    return result;
+}
+
+int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
+    panes.moduleLength = {0, 0};
+    std::array<int, kSides> results{kLoadOk, kLoadOk};
+    for (std::size_t side = 0; side < kSides; ++side) {
+        if (!panes.present[side] || !panes.hasBuffer[side]) {
+            continue;
+        }
+        const ModuleDescriptor& d = panes.descriptors[side];
+        std::vector<unsigned char>& text = panes.moduleText[side];
+        results[side] = loadModuleText(d, settings, text);
+        if (results[side] != kLoadOk) {
+            // The length stays 0: it must never claim bytes that were not read.
+            continue;
+        }
+        std::int64_t length = stretchLength(d);
+        if (d.utf16 == 1) {
+            length /= 2;
+            if (d.codeNo == kUtf16BigEndian) {
+                swapByteOrder(std::span(text).first(static_cast<std::size_t>(length) * 2));
+            }
+        }
+        panes.moduleLength[side] = static_cast<std::int32_t>(length);
+    }
+    // The table growth can only fail for lack of memory; the tables then keep a consistent size.
+    growLineTablesToFitTexts(panes);
+    resetLineTables(panes, 0);
+    return 10 * results[kAfter] + results[kBefore];
+}
+
+int openModuleFile(ModulePanes& panes, int side, const std::string& path,
+                   std::int32_t extensionIndex, const CounterSettings& settings) {
+    if (!validSide(side)) {
+        return kLoadCannotOpen;
+    }
+    const std::size_t s = sideIndex(side);
+    auto fail = [&](int code) {
+        emptyPane(panes, s);
+        return code;
+    };
+    // The descriptor's path field holds at most kMaxPath characters.
+    if (path.size() > kMaxPath) {
+        return fail(kLoadCannotOpen);
+    }
+    ModuleDescriptor& d = panes.descriptors[s];
+    d.path = path;
+    const std::int64_t size = regularFileSize(path);
+    if (size < 0 || size > kMaxModuleFileSize) {
+        d.endPosition = -1;
+        return fail(kLoadCannotOpen);
+    }
+    d.extensionNumber = extensionIndex;
+    d.topPosition = 0;
+    d.endPosition = static_cast<std::int32_t>(size - 1);
+    d.bytesFromTop = 0;
+    d.lineNumber = 1;
+    d.compareFlag = 1;
+    d.outputFlag = 1;
+
+    std::vector<unsigned char>& text = panes.moduleText[s];
+    panes.hasBuffer[s] = true;
+    const int read = loadModuleText(d, settings, text);
+    if (read != kLoadOk) {
+        return fail(read);
+    }
+    // One unit more than the file holds: the first byte of an appended terminator, or the NUL,
+    // so that a last line without a line break is counted.
+    std::int64_t length = stretchLength(d) + 1;
+
+    // Judge the encoding by the file's own bytes, not the terminator or NUL after them.
+    const DetectedEncoding enc =
+        detectEncoding(std::span<const unsigned char>(text).first(static_cast<std::size_t>(size)));
+    d.utf16 = enc.utf16;
+    d.codeNo = enc.codeNo;
+    if (d.utf16 == 1) {
+        length /= 2;
+        const auto units = std::span(text).first(static_cast<std::size_t>(length) * 2);
+        if (d.codeNo == kUtf16BigEndian) {
+            swapByteOrder(units);
+        }
+        d.totalSteps = countLinesUtf16Le(units, settings.delimit, settings.eofflg);
+    } else {
+        d.totalSteps = countLines<unsigned char>(
+            std::span<const unsigned char>(text).first(static_cast<std::size_t>(length)),
+            settings.delimit, settings.eofflg);
+    }
+    panes.moduleLength[s] = static_cast<std::int32_t>(length);
+    d.noCountSteps = 0;
+    panes.present[s] = true;
+    if (allocateLineRecords(panes) != kLoadOk) {
+        return fail(kLoadNoMemory);
+    }
+    return kLoadOk;
+}
+
+int findExtensionForFile(std::string_view path, const ExtensionTable& table) {
+    const std::string name = fileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot + 1 == name.size()) {
+        return -1;
+    }
+    const std::string_view extension = std::string_view(name).substr(dot + 1);
+    const int count = std::clamp<std::int32_t>(table.extensionCount, 0, kMaxExtensions);
+    for (int i = 0; i < count; ++i) {
+        const ExtensionDefinition& def = table.definitions[static_cast<std::size_t>(i)];
+        if (!equalsIgnoreCase(def.name, extension)) {
+            continue;
+        }
+        for (const std::string& pattern : def.excludedFiles) {
+            // An empty pattern would refuse every file; it excludes nothing.
+            if (!pattern.empty() && containsIgnoreCase(name, pattern)) {
+                return -1;
+            }
+        }
+        return i;
+    }
+    return -1;
+}
+
+int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
+                     const ExtensionTable& table, const CounterSettings& settings,
+                     MessageSink& sink, const OpenFileHooks& hooks) {
+    const int index = findExtensionForFile(path, table);
+    if (index < 0) {
+        sink.showMessage(kMsgNoExtensionInfo);
+        return kLoadNoExtension;
+    }
+    if (hooks.enterBusy) {
+        hooks.enterBusy();
+    }
+    const int result = openModuleFile(panes, side, path, index, settings);
+    if (result != kLoadOk) {
+        sink.showMessage(kMsgCannotOpen);
+    } else if (hooks.onOpened) {
+        hooks.onOpened();
+    }
+    if (hooks.leaveBusy) {
+        hooks.leaveBusy();
+    }
+    return result;
+}
+
+int clearPane(ModulePanes& panes, int side) {
+    if (!validSide(side)) {
+        return kLoadOk;
+    }
+    const std::size_t s = sideIndex(side);
+    panes.descriptors[s] = ModuleDescriptor{};
+    emptyPane(panes, s);
+    return allocateLineRecords(panes);
+}
+
+int allocateTextBuffers(ModulePanes& panes) {
+    int result = kLoadOk;
+    for (std::size_t s = 0; s < kSides; ++s) {
+        std::vector<unsigned char>& text = panes.moduleText[s];
+        text.clear();
+        text.shrink_to_fit();
+        panes.moduleLength[s] = 0;
+        panes.hasBuffer[s] = false;
+        if (!panes.present[s]) {
+            continue;
+        }
+        makeEmptyText(text);
+        if (text.empty()) {
+            result = kLoadNoMemory;
+            continue;
+        }
+        panes.hasBuffer[s] = true;
+    }
+    return result;
+}
+
+int allocateLineRecords(ModulePanes& panes) {
+    return resizeLineTables(panes, neededLineTableSize(panes), true);
+}
+
+}  // namespace tavelin

@@ -1,0 +1,112 @@
+#pragma once
+// The module text loader: reads a module's byte range from its file into its pane, opens whole
+// files into a pane by hand, clears panes and sizes the text buffers and the line tables.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datafiles/counter_settings.h"
+#include "datafiles/extension_table.h"
+#include "datafiles/module_panes.h"
+#include "datafiles/records.h"
+#include "platform/messages.h"
+
+namespace tavelin {
+
+// Result codes of reading and opening.
+enum LoadResult : int {
+    kLoadOk = 0,
+    kLoadNoMemory = -1,     // a buffer could not be allocated
+    kLoadCannotOpen = -2,   // the file could not be opened (also: too large, path too long)
+    kLoadIncomplete = -3,   // the byte range could not be read completely
+    kLoadEmptyModule = -4,  // the descriptor describes an empty module
+    kLoadNoExtension = -5,  // openFileIntoPane: no usable extension definition for the file
+};
+
+inline constexpr std::string_view kMsgNoExtensionInfo =
+    "The file doesn't open it because there is no extension information.";
+inline constexpr std::string_view kMsgCannotOpen = "The file can not be opened.";
+
+// Bytes kept after a module's text: room for an appended terminator of up to 2 bytes, the NUL
+// and what later passes append. Always zero-filled.
+constexpr std::size_t kTextSlack = 10;
+
+// The largest file that can be opened by hand: its positions and its length plus one must fit
+// the descriptor's 32-bit signed fields.
+constexpr std::int64_t kMaxModuleFileSize = 0x7FFFFFFFLL - 1;
+
+// The line terminator of a [DELIMIT] value: CR LF, CR, LF, LF; empty for any other value.
+std::string_view lineTerminator(std::int32_t delimit);
+
+// Swaps the two bytes of every whole 16-bit unit in place.
+void swapByteOrder(std::span<unsigned char> bytes);
+
+// The read step over a file's bytes held in memory: cuts topPosition..endPosition out of
+// `fileBytes` into `buffer`, appends the [DELIMIT] terminator when the stretch does not end with
+// CR or LF, and zero-fills kTextSlack bytes after the stretch. On failure `buffer` holds only
+// zero bytes (an empty text).
+int loadModuleTextFromBytes(std::span<const unsigned char> fileBytes,
+                            const ModuleDescriptor& descriptor, std::int32_t delimit,
+                            std::vector<unsigned char>& buffer);
+
+// The read step from the descriptor's file. Never allocates more than the file can supply.
+int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& settings,
+                   std::vector<unsigned char>& buffer);
+
+// Re-reads both present modules that have a text buffer, sets their lengths (0 for a failed
+// read), grows the line tables if the texts hold more lines than they can take, and resets the
+// line tables. Returns 10 * after result + before result.
+int reloadBothModules(ModulePanes& panes, const CounterSettings& settings);
+
+// Builds the pane's descriptor for a whole file, reads it, detects its encoding, counts its
+// lines and resizes the line tables. On failure the pane is left empty.
+int openModuleFile(ModulePanes& panes, int side, const std::string& path,
+                   std::int32_t extensionIndex, const CounterSettings& settings);
+inline int openAfterFile(ModulePanes& panes, const std::string& path, std::int32_t extensionIndex,
+                         const CounterSettings& settings) {
+    return openModuleFile(panes, kAfter, path, extensionIndex, settings);
+}
+inline int openBeforeFile(ModulePanes& panes, const std::string& path, std::int32_t extensionIndex,
+                          const CounterSettings& settings) {
+    return openModuleFile(panes, kBefore, path, extensionIndex, settings);
+}
+
+// The extension index for a file chosen by hand: the definition whose name equals the file's
+// extension (case-insensitively, first in table order), or -1 when there is none or the file
+// name contains one of that definition's excluded patterns.
+int findExtensionForFile(std::string_view path, const ExtensionTable& table);
+
+// What the window does around opening a file: enterBusy before it, onOpened after a successful
+// open (reload and show, warning lists), leaveBusy at the end. Empty functions are skipped.
+struct OpenFileHooks {
+    std::function<void()> enterBusy;
+    std::function<void()> onOpened;
+    std::function<void()> leaveBusy;
+};
+
+// The user-level entry for the file menus, dropped files and /a, /b: finds the extension
+// definition, refuses unsuitable files with a message, opens the file into the pane and reports
+// a failure. Returns kLoadNoExtension when refused, else the openModuleFile result.
+int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
+                     const ExtensionTable& table, const CounterSettings& settings,
+                     MessageSink& sink, const OpenFileHooks& hooks = {});
+
+// Empties a pane (descriptor zeroed, text freed) and resizes the line tables.
+int clearPane(ModulePanes& panes, int side);
+
+// Frees each pane's text buffer and gives every present module a fresh, empty one; the read
+// step sizes it to what the file supplies. 0, or -1 when allocation fails.
+int allocateTextBuffers(ModulePanes& panes);
+
+// Frees and reallocates the four line tables. Their size is 1 plus, for each present module,
+// the larger of its promised lines (totalSteps + noCountSteps, but never more than its bytes
+// can hold) and an upper bound of the lines its loaded text holds. Sets lineTableSize.
+// 0, or -1 when allocation fails (the tables that did allocate are kept).
+int allocateLineRecords(ModulePanes& panes);
+
+}  // namespace tavelin
