@@ -1,8 +1,35 @@
 #pragma once
 
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+
 namespace tavelin {
 
-// The process entry: single-instance guard, start-up reading and the run. Returns the exit code.
+// Exit codes of the program.
+constexpr int kExitOk = 0;
+constexpr int kExitAlreadyRunning = 1;  // refused as a second instance
+constexpr int kExitInternalError = 2;   // an unexpected exception ended the run
+
+// What the program entry takes from its surroundings; tests supply their own.
+struct ProgramHost {
+    MessageSink* messages = nullptr;
+    std::string programFolder;
+    std::string workFolder;
+    // Runs between the start-up reading and the exit (default: runController).
+    std::function<int(Session&)> controller;
+};
+
+// The program entry over argv[1..]: the /ml scan, the single-instance guard "tavelin" (a second
+// instance shows "Already executed." and returns 1 without reading or writing anything), the
+// start-up defaults, the command line, the start-up reading, the controller, the saving of the
+// viewer settings and the release of the guard. Returns the exit code.
+int runProgram(std::span<const std::string_view> args, ProgramHost& host);
+
+// The process entry: messages to standard error, the executable's folder, the work folder.
 int runProgram(int argc, char** argv);
 
 }  // namespace tavelin

@@ -357,6 +357,19 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
     return out;
 }
 
+bool isWellFormedUtf8(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8(text, pos, cp);
+        if (len == 0) {
+            return false;
+        }
+        pos += len;
+    }
+    return true;
+}
+
 std::string utf8ToAnsi(std::string_view utf8) {
     return utf16ToAnsi(utf8ToUtf16(utf8));
 }

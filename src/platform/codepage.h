@@ -31,6 +31,9 @@ std::string utf16ToAnsi(std::u16string_view utf16);
 // UTF-8 bytes to UTF-16 units; ill-formed bytes become U+FFFD, one per byte.
 std::u16string utf8ToUtf16(std::string_view utf8);
 
+// True when every byte belongs to a well-formed UTF-8 character.
+bool isWellFormedUtf8(std::string_view text);
+
 // The locale's upper-case mappings, used for case-insensitive comparison. Pure table look-ups.
 // Bytes: only ASCII a-z map (a trail byte of a double-byte character is left to the caller).
 // 16-bit units: ASCII, Latin-1 (y with diaeresis to U+0178, micro sign to U+039C), Latin

@@ -107,6 +107,9 @@ TEST(CodePage, Utf8ToUtf16) {
     EXPECT_EQ(utf8ToUtf16("a\xE3\x81\x82\xF0\x9F\x98\x80"), u"a\x3042\xD83D\xDE00");
     EXPECT_EQ(utf8ToUtf16("\xF4\x90\x80\x80"), u"\xFFFD\xFFFD\xFFFD\xFFFD");  // above U+10FFFF
     EXPECT_EQ(utf8ToUtf16("\xE0\x80\x80"), u"\xFFFD\xFFFD\xFFFD");            // overlong
+    EXPECT_TRUE(isWellFormedUtf8("a\xE3\x81\x82\xF0\x9F\x98\x80\xEF\xBF\xBD"));
+    EXPECT_FALSE(isWellFormedUtf8("a\xE3\x81"));
+    EXPECT_FALSE(isWellFormedUtf8("\x82\xA0"));  // CP932 hiragana a
 }
 
 TEST(UpperCase, Bytes) {

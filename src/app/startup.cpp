@@ -1,0 +1,77 @@
+#include "app/startup.h"
+
+#include <memory>
+
+#include "datafiles/data_file.h"
+#include "datafiles/extension_loader.h"
+#include "platform/paths.h"
+
+namespace tavelin {
+
+void startupReading(Session& session) {
+    // 1. Start from empty records (the options, folders and viewer defaults stay).
+    session.counterSettings = CounterSettings{};
+    session.extensions = ExtensionTable{};
+    session.panes = ModulePanes{};
+    session.stepCounts = StepCountRecord{};
+    // The decoded data file is large (it holds a whole counter settings record): keep it off
+    // the stack.
+    auto data = std::make_unique<DetailedData>();
+
+    // 2. The viewer's own settings.
+    if (readViewerSettingsFile(session.viewerSettings, session.programFolder) != 0) {
+        showUnlessSilent(session, kMsgSystemFileInvalid);
+    }
+
+    // 3.
+    if (!session.options.multiLaunch) {
+        session.saveSettingsAtExit = true;
+    }
+
+    // 4.
+    if (session.options.dataFilePath.empty()) {
+        session.options.dataFilePath = joinPath(session.workFolder, kDataFileName);
+    }
+
+    // 5. The data file decides the mode; without it the counter's own settings file is read,
+    // and when that is missing too the counter settings stay all zero.
+    if (readDataFile(session.options.dataFilePath, *data) == kDataFileOk) {
+        session.counterSettings = data->settings;
+        session.noDataFile = 0;
+    } else {
+        *data = DetailedData{};
+        readCounterSettingsFile(session.counterSettings, session.programFolder);
+        session.noDataFile = 1;
+    }
+
+    // 6.
+    if (loadExtensionDefinitions(session.extensions, session.counterSettings,
+                                 session.programFolder) != 0) {
+        showUnlessSilent(session, kMsgExtensionInvalid);
+    }
+
+    // 7. Only records whose presence word was 1 are taken; after a missing or invalid data
+    // file nothing is present.
+    for (int side = 0; side < kSides; ++side) {
+        const auto s = static_cast<std::size_t>(side);
+        session.panes.present[s] = data->modulePresent[s];
+        session.panes.descriptors[s] =
+            data->modulePresent[s] ? data->modules[s] : ModuleDescriptor{};
+    }
+    if (data->stepCountsPresent) {
+        session.stepCounts = data->stepCounts;
+    }
+}
+
+int saveSettingsAtExit(Session& session) {
+    if (!session.saveSettingsAtExit) {
+        return 0;
+    }
+    const int rc = writeViewerSettings(session.viewerSettings, session.programFolder);
+    if (rc == kViewerSettingsWriteFailed) {
+        showUnlessSilent(session, kMsgCannotSaveSettings);
+    }
+    return rc;
+}
+
+}  // namespace tavelin
