@@ -1,4 +1,4 @@
-#include "extension_writer.h"
+#include "support/extension_writer.h"
 
 #include <algorithm>
 #include <cstdint>
