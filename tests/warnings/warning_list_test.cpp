@@ -326,19 +326,5 @@ TEST(WarningHelp, CodeNumbersThatLeaveTheHelpLocationAreRefused) {
     EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "\x83\x5C"), "C:\\help\\\x83\x5C");
 }
 
-TEST(WarningMenu, ItemsNeedASelectedRow) {
-    WarningMenuItems items = warningMenuItems(false, "p1", "p2");
-    EXPECT_FALSE(items.jump || items.help1 || items.help2);
-    items = warningMenuItems(true, "", "p2");
-    EXPECT_TRUE(items.jump);
-    EXPECT_FALSE(items.help1);
-    EXPECT_TRUE(items.help2);
-
-    CounterSettings s;
-    EXPECT_FALSE(warningListsVisible(s));
-    s.csvbpath = "b.csv";
-    EXPECT_TRUE(warningListsVisible(s));
-}
-
 }  // namespace
 }  // namespace tavelin
