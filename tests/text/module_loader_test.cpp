@@ -1,0 +1,440 @@
+#include "text/module_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/encoding.h"
+#include "text/line_tables.h"
+
+namespace tavelin {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::span<const unsigned char> bytesOf(std::string_view s) {
+    return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+}
+
+std::string textOf(const std::vector<unsigned char>& buffer, std::size_t n) {
+    return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+bool allZero(const std::vector<unsigned char>& buffer) {
+    for (unsigned char b : buffer) {
+        if (b != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ModuleDescriptor range(std::int32_t top, std::int32_t end) {
+    ModuleDescriptor d;
+    d.topPosition = top;
+    d.endPosition = end;
+    return d;
+}
+
+class RecordingSink : public MessageSink {
+  public:
+    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    std::vector<std::string> messages;
+};
+
+// A private folder for the files of one test, removed afterwards.
+class LoaderFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device rd;
+        dir_ = fs::temp_directory_path() / ("tavelin_text_" + std::to_string(rd()));
+        fs::create_directories(dir_);
+        settings_.delimit = 0;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string write(const std::string& name, std::string_view content) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary)
+            .write(content.data(), static_cast<std::streamsize>(content.size()));
+        return p.string();
+    }
+    std::string readBack(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    ModuleDescriptor fileRange(const std::string& path, std::int32_t top, std::int32_t end) {
+        ModuleDescriptor d = range(top, end);
+        d.path = path;
+        return d;
+    }
+
+    fs::path dir_;
+    CounterSettings settings_;
+    ModulePanes panes_;
+};
+
+TEST(LoadFromBytes, CutsTheStretchAndAppendsTheTerminatorOfTheMode) {
+    std::vector<unsigned char> buf;
+    ASSERT_EQ(loadModuleTextFromBytes(bytesOf("0123456789"), range(2, 4), 0, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 6), std::string("234\r\n\0", 6));
+    EXPECT_EQ(buf.size(), 3 + kTextSlack);
+    ASSERT_EQ(loadModuleTextFromBytes(bytesOf("0123456789"), range(2, 4), 1, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 5), std::string("234\r\0", 5));
+    ASSERT_EQ(loadModuleTextFromBytes(bytesOf("0123456789"), range(0, 9), 3, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 12), std::string("0123456789\n\0", 12));
+    ASSERT_EQ(loadModuleTextFromBytes(bytesOf("0123456789"), range(2, 4), 9, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 4), std::string("234\0", 4));  // unknown mode: nothing appended
+    // A stretch that ends with CR or LF gets nothing, whatever the mode.
+    ASSERT_EQ(loadModuleTextFromBytes(bytesOf("ab\ncd"), range(0, 2), 0, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 4), std::string("ab\n\0", 4));
+    ASSERT_EQ(loadModuleTextFromBytes(bytesOf("ab\rcd"), range(0, 2), 2, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 4), std::string("ab\r\0", 4));
+}
+
+TEST(LoadFromBytes, BadRangesFailWithEmptyTextAndNoOversizedBuffer) {
+    const std::string file = "abcdef";
+    std::vector<unsigned char> buf(100, 'x');  // stale bytes that must not survive
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(0, 0), 0, buf), kLoadEmptyModule);
+    EXPECT_TRUE(allZero(buf));
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(3, 2), 0, buf), kLoadEmptyModule);
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(0, -5), 0, buf), kLoadEmptyModule);
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(INT32_MAX, INT32_MIN), 0, buf),
+              kLoadEmptyModule);
+
+    buf.assign(100, 'x');
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(2, 6), 0, buf), kLoadIncomplete);
+    EXPECT_TRUE(allZero(buf));
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(6, 8), 0, buf), kLoadIncomplete);
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(-3, 2), 0, buf), kLoadIncomplete);
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(INT32_MIN, INT32_MAX), 0, buf),
+              kLoadIncomplete);
+    // A huge claimed end is refused without allocating its size.
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(1, INT32_MAX), 0, buf), kLoadIncomplete);
+    EXPECT_LT(buf.capacity(), 1000u);
+    // A one-byte module at offset 0 describes "empty"; elsewhere it is fine.
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf("a"), range(0, 0), 0, buf), kLoadEmptyModule);
+    EXPECT_EQ(loadModuleTextFromBytes(bytesOf(file), range(5, 5), 2, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 3), std::string("f\n\0", 3));
+}
+
+TEST_F(LoaderFiles, ReadStepFromFileChecksTheFile) {
+    std::vector<unsigned char> buf(50, 'x');
+    const std::string path = write("m.c", "line1\r\nline2");
+    ASSERT_EQ(loadModuleText(fileRange(path, 7, 11), settings_, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 8), std::string("line2\r\n\0", 8));
+    EXPECT_EQ(readBack(path), "line1\r\nline2");  // never written back
+
+    buf.assign(50, 'x');
+    EXPECT_EQ(loadModuleText(fileRange((dir_ / "missing.c").string(), 0, 3), settings_, buf),
+              kLoadCannotOpen);
+    EXPECT_TRUE(allZero(buf));
+    EXPECT_EQ(loadModuleText(fileRange(dir_.string(), 0, 3), settings_, buf), kLoadCannotOpen);
+    // The file shrank since the descriptor was written.
+    buf.assign(50, 'x');
+    EXPECT_EQ(loadModuleText(fileRange(path, 0, 20), settings_, buf), kLoadIncomplete);
+    EXPECT_TRUE(allZero(buf));
+    EXPECT_EQ(loadModuleText(fileRange(path, 0, INT32_MAX), settings_, buf), kLoadIncomplete);
+    EXPECT_LT(buf.capacity(), 1000u);
+    // It grew: the stretch is still there.
+    EXPECT_EQ(loadModuleText(fileRange(path, 0, 4), settings_, buf), kLoadOk);
+    EXPECT_EQ(textOf(buf, 7), std::string("line1\r\n", 7));
+}
+
+TEST_F(LoaderFiles, ReloadSetsLengthsAndCombinesResults) {
+    const std::string a = write("a.c", "x = 1;\r\ny = 2;\r\n");
+    panes_.present = {true, true};
+    panes_.descriptors[kAfter] = fileRange(a, 0, 15);
+    panes_.descriptors[kBefore] = fileRange(a, 8, 40);  // beyond the end
+    ASSERT_EQ(allocateTextBuffers(panes_), 0);
+    ASSERT_EQ(allocateLineRecords(panes_), 0);
+    EXPECT_EQ(reloadBothModules(panes_, settings_), 10 * 0 + kLoadIncomplete);
+    EXPECT_EQ(panes_.moduleLength[kAfter], 16);
+    EXPECT_EQ(panes_.moduleLength[kBefore], 0);  // a failed read never claims bytes
+    EXPECT_TRUE(allZero(panes_.moduleText[kBefore]));
+
+    panes_.descriptors[kAfter].path = (dir_ / "gone.c").string();
+    panes_.descriptors[kBefore] = range(0, 0);
+    EXPECT_EQ(reloadBothModules(panes_, settings_), 10 * kLoadCannotOpen + kLoadEmptyModule);
+    EXPECT_EQ(panes_.moduleLength[kAfter], 0);
+
+    // Panes without a module or without a buffer count as success.
+    ModulePanes empty;
+    EXPECT_EQ(reloadBothModules(empty, settings_), 0);
+}
+
+TEST_F(LoaderFiles, BigEndianUtf16IsSwappedOnEveryLoad) {
+    // FE FF, "a" CR LF "b" in big-endian units.
+    const std::string be("\xFE\xFF\0a\0\r\0\n\0b", 10);
+    const std::string path = write("u.c", be);
+    panes_.present[kAfter] = true;
+    ModuleDescriptor& d = panes_.descriptors[kAfter];
+    d = fileRange(path, 0, 9);
+    d.utf16 = 1;
+    d.codeNo = 1;
+    ASSERT_EQ(allocateTextBuffers(panes_), 0);
+    const std::string le(
+        "\xFF\xFE"
+        "a\0\r\0\n\0b\0",
+        10);
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+        EXPECT_EQ(panes_.moduleLength[kAfter], 5);
+        EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), le) << "pass " << pass;
+    }
+    // Little-endian text is left as it is.
+    d.codeNo = 0;
+    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), be);
+}
+
+TEST_F(LoaderFiles, OpenedFileGetsWholeFileDescriptorAndCounts) {
+    const std::string path = write("main.c", "int a;\r\nint b;");
+    panes_.descriptors[kBefore].className = "kept";
+    ASSERT_EQ(openBeforeFile(panes_, path, 7, settings_), kLoadOk);
+    const ModuleDescriptor& d = panes_.descriptors[kBefore];
+    EXPECT_TRUE(panes_.present[kBefore]);
+    EXPECT_EQ(d.path, path);
+    EXPECT_EQ(d.extensionNumber, 7);
+    EXPECT_EQ(d.topPosition, 0);
+    EXPECT_EQ(d.endPosition, 13);
+    EXPECT_EQ(d.lineNumber, 1);
+    EXPECT_EQ(d.compareFlag, 1);
+    EXPECT_EQ(d.outputFlag, 1);
+    EXPECT_EQ(d.className, "kept");
+    EXPECT_EQ(d.utf16, 0);
+    EXPECT_EQ(d.codeNo, kCodeAnsi);
+    // One byte more than the file: the CR of the appended CR LF, which is no line end alone.
+    EXPECT_EQ(panes_.moduleLength[kBefore], 15);
+    EXPECT_EQ(d.totalSteps, 1);
+    EXPECT_EQ(d.noCountSteps, 0);
+    EXPECT_EQ(textOf(panes_.moduleText[kBefore], 17), std::string("int a;\r\nint b;\r\n\0", 17));
+    EXPECT_EQ(readBack(path), "int a;\r\nint b;");
+
+    settings_.eofflg = 1;
+    ASSERT_EQ(openBeforeFile(panes_, path, 7, settings_), kLoadOk);
+    EXPECT_EQ(panes_.descriptors[kBefore].totalSteps, 2);
+    settings_.delimit = 2;
+    const std::string lf = write("lf.c", "a\nb");
+    ASSERT_EQ(openAfterFile(panes_, lf, 0, settings_), kLoadOk);
+    EXPECT_EQ(panes_.descriptors[kAfter].totalSteps, 2);  // "a\nb\n" counted over 4 bytes
+}
+
+TEST_F(LoaderFiles, FileEndingWithLineBreakIsJudgedByItsOwnBytes) {
+    settings_.delimit = 2;
+    const std::string path = write("one.c", "abc\n");
+    ASSERT_EQ(openAfterFile(panes_, path, 0, settings_), kLoadOk);
+    // The NUL after the text sits at an even offset before a second line break; it is not part
+    // of the file and must not make the file UTF-16.
+    EXPECT_EQ(panes_.descriptors[kAfter].utf16, 0);
+    EXPECT_EQ(panes_.descriptors[kAfter].codeNo, kCodeAnsi);
+    EXPECT_EQ(panes_.moduleLength[kAfter], 5);
+    EXPECT_EQ(panes_.descriptors[kAfter].totalSteps, 1);
+
+    const std::string sjis = write("sj.c", "\x82\xA0\n");
+    ASSERT_EQ(openAfterFile(panes_, sjis, 0, settings_), kLoadOk);
+    EXPECT_EQ(panes_.descriptors[kAfter].utf16, 0);
+    EXPECT_EQ(panes_.descriptors[kAfter].codeNo, kCodeShiftJis);
+}
+
+TEST_F(LoaderFiles, OpenedUtf16FileCountsUnits) {
+    // Big-endian with a mark: "a" LF "b" LF.
+    const std::string path = write("w.c", std::string("\xFE\xFF\0a\0\n\0b\0\n", 10));
+    settings_.delimit = 2;
+    ASSERT_EQ(openAfterFile(panes_, path, 0, settings_), kLoadOk);
+    const ModuleDescriptor& d = panes_.descriptors[kAfter];
+    EXPECT_EQ(d.utf16, 1);
+    EXPECT_EQ(d.codeNo, 1);
+    EXPECT_EQ(panes_.moduleLength[kAfter], 5);  // (10 + 1) / 2 units
+    EXPECT_EQ(d.totalSteps, 2);
+    EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), std::string("\xFF\xFE"
+                                                                 "a\0\n\0b\0\n\0",
+                                                                 10));
+    // The reload that follows the open swaps the fresh bytes once more, no more.
+    ASSERT_EQ(allocateTextBuffers(panes_), 0);
+    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), std::string("\xFF\xFE"
+                                                                 "a\0\n\0b\0\n\0",
+                                                                 10));
+    EXPECT_EQ(panes_.moduleLength[kAfter], 5);
+}
+
+TEST_F(LoaderFiles, UnopenableFilesLeaveThePaneEmpty) {
+    const std::string good = write("good.c", "ok\r\n");
+    const std::vector<std::string> bad = {write("zero.c", ""), write("one.c", "x"),
+                                          (dir_ / "missing.c").string(), dir_.string(),
+                                          std::string(600, 'p')};
+    for (const std::string& path : bad) {
+        ASSERT_EQ(openAfterFile(panes_, good, 0, settings_), kLoadOk);
+        EXPECT_NE(openAfterFile(panes_, path, 0, settings_), kLoadOk) << path;
+        EXPECT_FALSE(panes_.present[kAfter]);
+        EXPECT_EQ(panes_.moduleLength[kAfter], 0);
+        EXPECT_FALSE(panes_.hasBuffer[kAfter]);
+        EXPECT_EQ(reloadBothModules(panes_, settings_), 0);
+    }
+}
+
+TEST_F(LoaderFiles, FilesOfTwoGibibytesAreRefusedUnread) {
+    // Sparse files: nothing is written to disk, and nothing may be read.
+    for (std::uintmax_t size : {std::uintmax_t{1} << 31, (std::uintmax_t{1} << 31) - 1}) {
+        const std::string path = write("big.c", "");
+        std::error_code ec;
+        fs::resize_file(path, size, ec);
+        if (ec) {
+            GTEST_SKIP() << "cannot make a sparse file here";
+        }
+        EXPECT_EQ(openAfterFile(panes_, path, 0, settings_), kLoadCannotOpen);
+        EXPECT_FALSE(panes_.present[kAfter]);
+        fs::remove(path);
+    }
+}
+
+TEST_F(LoaderFiles, OpenFileIntoPaneFindsExtensionAndReports) {
+    ExtensionTable table;
+    table.extensionCount = 3;
+    table.definitions[0].name = "cob";
+    table.definitions[1].name = "c";
+    table.definitions[1].excludedFiles = {"", "test"};
+    table.definitions[2].name = "C";  // never reached: the first equal name wins
+    EXPECT_EQ(findExtensionForFile("/x/MAIN.C", table), 1);
+    EXPECT_EQ(findExtensionForFile("/x/prog.CoB", table), 0);
+    EXPECT_EQ(findExtensionForFile("/x/readme", table), -1);
+    EXPECT_EQ(findExtensionForFile("/x/file.", table), -1);
+    EXPECT_EQ(findExtensionForFile("/x.c/readme", table), -1);  // the dot of a folder
+    EXPECT_EQ(findExtensionForFile("/x/a.cc", table), -1);      // whole-name comparison
+    EXPECT_EQ(findExtensionForFile("/x/mytest_a.c", table), -1);
+    EXPECT_EQ(findExtensionForFile("/x/TEST.c", table), -1);
+    EXPECT_EQ(findExtensionForFile("/tests/a.c", table), 1);  // patterns look at the name only
+    table.extensionCount = 1;
+    EXPECT_EQ(findExtensionForFile("/x/MAIN.C", table), -1);  // beyond the loaded definitions
+    table.extensionCount = 5000;
+    EXPECT_EQ(findExtensionForFile("/x/none.zz", table), -1);
+    table.extensionCount = 3;
+
+    std::vector<std::string> calls;
+    OpenFileHooks hooks{[&] { calls.push_back("enter"); }, [&] { calls.push_back("opened"); },
+                        [&] { calls.push_back("leave"); }};
+    RecordingSink sink;
+    EXPECT_EQ(
+        openFileIntoPane(panes_, kAfter, write("readme", "x\r\n"), table, settings_, sink, hooks),
+        kLoadNoExtension);
+    EXPECT_EQ(openFileIntoPane(panes_, kAfter, write("mytest_a.c", "x\r\n"), table, settings_, sink,
+                               hooks),
+              kLoadNoExtension);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(sink.messages, std::vector<std::string>(2, std::string(kMsgNoExtensionInfo)));
+
+    sink.messages.clear();
+    EXPECT_EQ(openFileIntoPane(panes_, kAfter, write("one.c", "x"), table, settings_, sink, hooks),
+              kLoadEmptyModule);
+    EXPECT_EQ(sink.messages, std::vector<std::string>{std::string(kMsgCannotOpen)});
+    EXPECT_EQ(calls, (std::vector<std::string>{"enter", "leave"}));
+
+    sink.messages.clear();
+    calls.clear();
+    EXPECT_EQ(openFileIntoPane(panes_, kBefore, write("MAIN.C", "int a;\r\n"), table, settings_,
+                               sink, hooks),
+              kLoadOk);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(calls, (std::vector<std::string>{"enter", "opened", "leave"}));
+    EXPECT_EQ(panes_.descriptors[kBefore].extensionNumber, 1);
+    // Without hooks it works the same.
+    EXPECT_EQ(openFileIntoPane(panes_, kAfter, write("b.c", "b\r\n"), table, settings_, sink),
+              kLoadOk);
+}
+
+TEST_F(LoaderFiles, LineTablesHoldEveryLineOfTheTexts) {
+    std::string many;
+    for (int i = 0; i < 50; ++i) {
+        many += "x\r\n";
+    }
+    const std::string path = write("many.c", many);
+    panes_.present[kAfter] = true;
+    ModuleDescriptor& d = panes_.descriptors[kAfter];
+    d = fileRange(path, 0, static_cast<std::int32_t>(many.size()) - 1);
+    d.totalSteps = 3;  // the data file promises far fewer lines than there are
+    ASSERT_EQ(allocateTextBuffers(panes_), 0);
+    ASSERT_EQ(allocateLineRecords(panes_), 0);
+    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    EXPECT_GE(panes_.lineTableSize, 51);
+    for (const LineTable* t :
+         {&panes_.lines[0], &panes_.lines[1], &panes_.rows[0], &panes_.rows[1]}) {
+        EXPECT_GE(t->size(), static_cast<std::size_t>(panes_.lineTableSize));
+    }
+    EXPECT_EQ(panes_.lines[kAfter][50].lineIndex, 50);  // the grown part is reset too
+
+    // A count beyond what the bytes can hold does not make the tables huge.
+    d.totalSteps = INT32_MAX;
+    d.noCountSteps = INT32_MAX;
+    ASSERT_EQ(allocateLineRecords(panes_), 0);
+    EXPECT_LE(panes_.lineTableSize, 2 * static_cast<std::int32_t>(many.size()) + 10);
+    d.path = (dir_ / "missing.c").string();
+    panes_.moduleText[kAfter].clear();
+    ASSERT_EQ(allocateLineRecords(panes_), 0);
+    EXPECT_LE(panes_.lineTableSize, 10);
+    // A plausible count is honoured even before the text is read.
+    d.path = path;
+    d.totalSteps = 40;
+    d.noCountSteps = 2;
+    ASSERT_EQ(allocateLineRecords(panes_), 0);
+    EXPECT_EQ(panes_.lineTableSize, 43);
+}
+
+TEST_F(LoaderFiles, ClearingOnePaneKeepsTheOtherAndShrinksTables) {
+    std::string lines;
+    for (int i = 0; i < 20; ++i) {
+        lines += "y\r\n";
+    }
+    ASSERT_EQ(openAfterFile(panes_, write("a.c", lines), 0, settings_), kLoadOk);
+    ASSERT_EQ(openBeforeFile(panes_, write("b.c", "z\r\n"), 0, settings_), kLoadOk);
+    const std::int32_t both = panes_.lineTableSize;
+    EXPECT_GE(both, 1 + 20 + 1);
+    ASSERT_EQ(clearPane(panes_, kAfter), 0);
+    EXPECT_FALSE(panes_.present[kAfter]);
+    EXPECT_TRUE(panes_.descriptors[kAfter].path.empty());
+    EXPECT_FALSE(panes_.hasBuffer[kAfter]);
+    EXPECT_TRUE(panes_.present[kBefore]);
+    EXPECT_LT(panes_.lineTableSize, both);
+    EXPECT_EQ(panes_.lines[kAfter].size(), static_cast<std::size_t>(panes_.lineTableSize));
+    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    EXPECT_EQ(panes_.moduleLength[kBefore], 3);
+    EXPECT_EQ(panes_.moduleLength[kAfter], 0);
+}
+
+TEST(LineTableResets, ZeroResetsIndexesAndRowsOtherValuesOnlyLineStatuses) {
+    ModulePanes panes;
+    panes.lineTableSize = 3;
+    for (std::size_t s = 0; s < 2; ++s) {
+        panes.lines[s].assign(4, LineRecord{2, 9});
+        panes.rows[s].assign(4, LineRecord{3, 9});
+    }
+    resetLineTables(panes, 1);
+    EXPECT_EQ(panes.lines[1][2].status, 1);
+    EXPECT_EQ(panes.lines[1][2].lineIndex, 9);
+    EXPECT_EQ(panes.rows[0][0].status, 3);
+
+    resetStatuses(panes, 0);
+    EXPECT_EQ(panes.lines[0][1].status, 0);
+    EXPECT_EQ(panes.lines[0][1].lineIndex, 9);
+    EXPECT_EQ(panes.rows[1][2].status, 0);
+
+    resetLineTables(panes, 0);
+    EXPECT_EQ(panes.lines[1][2].lineIndex, 2);
+    EXPECT_EQ(panes.lines[1][3].lineIndex, 9);  // beyond lineTableSize: untouched
+    EXPECT_EQ(panes.rows[0][3].status, 3);
+
+    // A lineTableSize larger than the tables never walks past them.
+    panes.lineTableSize = 100;
+    resetLineTables(panes, 0);
+    EXPECT_EQ(panes.lines[0][3].lineIndex, 3);
+}
+
+}  // namespace
+}  // namespace tavelin
