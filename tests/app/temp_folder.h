@@ -1,0 +1,45 @@
+#pragma once
+// A fresh folder under /tmp, removed with everything in it when the object goes.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace tavelin::apptest {
+
+class TempFolder {
+  public:
+    TempFolder() {
+        char tmpl[] = "/tmp/tavelin-app-XXXXXX";
+        if (mkdtemp(tmpl) != nullptr) {
+            path_ = tmpl;
+        }
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        if (!path_.empty()) {
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
+    std::string read(const std::string& name) const {
+        std::ifstream in(file(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(file(name), std::ios::binary) << bytes;
+    }
+
+  private:
+    std::string path_;
+};
+
+}  // namespace tavelin::apptest
