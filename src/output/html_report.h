@@ -1,0 +1,65 @@
+#pragma once
+// The HTML comparison report: the two code lists side by side, each row in the colour of its
+// line status, optionally with line numbers and the two warning lists, and the five step counts.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datafiles/module_panes.h"
+#include "datafiles/records.h"
+#include "display/code_lists.h"
+#include "warnings/warning_list.h"
+
+namespace tavelin {
+
+class MessageSink;
+
+struct ReportInputs {
+    const CodeListModels* codeLists = nullptr;  // left and right list
+    const ModulePanes* panes = nullptr;         // row tables and descriptors
+    const WarningList* leftWarnings = nullptr;
+    const WarningList* rightWarnings = nullptr;
+    bool warningsShown = false;
+    int subItemColumns = 2;  // 2, plus one per configured extra column
+    bool extra1 = false;     // [CSVEXT1NO] > 0
+    bool extra2 = false;     // [CSVEXT2NO] > 0
+    std::string extra1Name;
+    std::string extra2Name;
+    std::uint32_t deletedColour = 0x0000FF;  // 0x00BBGGRR
+    std::uint32_t addedColour = 0x00FF00;
+    std::uint32_t blankColour = 0x00FFFF;
+    StepCountRecord counts;
+};
+
+// "<", ">" and "&" replaced; a Shift-JIS lead byte (0x81..0x9F, 0xE0..0xEF) is copied with the
+// byte after it, which is not examined.
+std::string escapeHtml(std::string_view text);
+
+// The report as bytes, with text-mode CR LF line ends.
+std::string renderHtmlReport(const ReportInputs& inputs);
+
+// Writes the report to `path`. Returns 0, or -1 when the file cannot be opened or any write
+// fails; then "Data cannot be preserved, because the capacity of the disk is insufficient." is
+// shown unless `silent`, and the file is deleted so that no partial report remains.
+int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool silent,
+                    MessageSink& messages);
+
+struct ReportPathInputs {
+    const ModulePanes* panes = nullptr;
+    std::string* outPath = nullptr;  // [OUTPATH]; an empty one takes the program folder
+    std::string programFolder;
+    std::string reportFolder;  // /p
+    std::string reportName;    // /n
+};
+
+// The automatic report's path: <[OUTPATH]>[/<reportFolder>]/<name>.html. Returns 0, or -1 when
+// there is no module or the path would be longer than 521 characters.
+int buildReportPath(const ReportPathInputs& inputs, std::string& path);
+
+// A module or file name made safe as a report file name: path separators, "..", and characters
+// a file name cannot hold become "_" (Shift-JIS double-byte characters are kept whole).
+std::string safeReportName(std::string_view name);
+
+}  // namespace tavelin
