@@ -116,11 +116,23 @@ int readStretch(const ModuleDescriptor& d, std::int64_t available, std::int32_t 
     return kLoadOk;
 }
 
-// Upper bound of the lines a text can hold in any line-end mode: one per CR or LF byte plus a
-// last unterminated line. Holds for UTF-16 text too (every CR or LF unit has such a byte).
-std::int64_t textLineBound(const std::vector<unsigned char>& text) {
-    return 1 + std::count_if(text.begin(), text.end(),
-                             [](unsigned char b) { return b == kCr || b == kLf; });
+// Upper bound of the lines a text can hold in any line-end mode: one per LF, one per CR that is
+// not followed by LF (the most any mode recognises), plus a last unterminated line. UTF-16 text
+// is counted in little-endian units.
+std::int64_t textLineBound(const std::vector<unsigned char>& text, bool utf16) {
+    const std::size_t width = utf16 ? 2 : 1;
+    const std::size_t units = text.size() / width;
+    auto unitAt = [&](std::size_t i) -> unsigned {
+        return utf16 ? static_cast<unsigned>(text[2 * i] | (text[2 * i + 1] << 8)) : text[i];
+    };
+    std::int64_t breaks = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        const unsigned u = unitAt(i);
+        if (u == kLf || (u == kCr && (i + 1 == units || unitAt(i + 1) != kLf))) {
+            ++breaks;
+        }
+    }
+    return 1 + breaks;
 }
 
 // Entries one present module needs in the line tables.
@@ -128,7 +140,7 @@ std::int64_t moduleLineCapacity(const ModulePanes& panes, std::size_t side) {
     const ModuleDescriptor& d = panes.descriptors[side];
     const std::int64_t promised =
         static_cast<std::int64_t>(std::max(d.totalSteps, 0)) + std::max(d.noCountSteps, 0);
-    const std::int64_t fromText = textLineBound(panes.moduleText[side]);
+    const std::int64_t fromText = textLineBound(panes.moduleText[side], d.utf16 == 1);
     if (promised <= fromText) {
         return fromText;
     }

@@ -363,12 +363,26 @@ TEST_F(LoaderFiles, LineTablesHoldEveryLineOfTheTexts) {
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
     ASSERT_EQ(allocateLineRecords(panes_), 0);
     ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
-    EXPECT_GE(panes_.lineTableSize, 51);
+    EXPECT_EQ(panes_.lineTableSize, 1 + 51);  // 50 lines and a possible unterminated one
     for (const LineTable* t :
          {&panes_.lines[0], &panes_.lines[1], &panes_.rows[0], &panes_.rows[1]}) {
         EXPECT_GE(t->size(), static_cast<std::size_t>(panes_.lineTableSize));
     }
     EXPECT_EQ(panes_.lines[kAfter][50].lineIndex, 50);  // the grown part is reset too
+
+    // UTF-16 text is counted in units: CR and LF bytes of a CR LF pair are not adjacent there.
+    std::string wide;
+    for (int i = 0; i < 30; ++i) {
+        wide += std::string("x\0\r\0\n\0", 6);
+    }
+    panes_.present[kBefore] = true;
+    ModuleDescriptor& w = panes_.descriptors[kBefore];
+    w = fileRange(write("wide.c", wide), 0, static_cast<std::int32_t>(wide.size()) - 1);
+    w.utf16 = 1;
+    ASSERT_EQ(allocateTextBuffers(panes_), 0);
+    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    EXPECT_EQ(panes_.lineTableSize, 1 + 51 + 31);
+    panes_.present[kBefore] = false;
 
     // A count beyond what the bytes can hold does not make the tables huge.
     d.totalSteps = INT32_MAX;
