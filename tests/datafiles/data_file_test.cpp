@@ -76,7 +76,8 @@ TEST(DataFile, DecodesEveryFieldAtItsOffset) {
     ASSERT_TRUE(d.modulePresent[kAfter]);
     ASSERT_TRUE(d.modulePresent[kBefore]);
     const ModuleDescriptor& a = d.modules[kAfter];
-    const ModuleDescriptor& e = sampleContent().modules[kAfter];
+    const DataFileContent expected = sampleContent();
+    const ModuleDescriptor& e = expected.modules[kAfter];
     EXPECT_EQ(a.path, e.path);
     EXPECT_EQ(a.className, e.className);
     EXPECT_EQ(a.moduleName, e.moduleName);
