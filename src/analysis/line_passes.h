@@ -1,0 +1,360 @@
+#pragma once
+// The line-level passes of the line scanner. Each works in place on n units; removed units
+// become NUL and only compact() moves anything.
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+
+#include "analysis/recognisers.h"
+#include "analysis/unit_text.h"
+#include "datafiles/records.h"
+
+namespace tavelin::analysis {
+
+// Clears a leading byte order mark (EF BB BF in 8-bit text, U+FEFF or U+FFFE in UTF-16).
+template <class U>
+void removeByteOrderMark(std::span<U> text) {
+    if constexpr (kWide<U>) {
+        if (!text.empty() && (val(text[0]) == 0xFEFF || val(text[0]) == 0xFFFE)) {
+            text[0] = U(0);
+        }
+    } else {
+        if (text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF) {
+            text[0] = text[1] = text[2] = 0;
+        }
+    }
+}
+
+// [DELIMIT] 3: every CR not directly followed by LF becomes LF.
+template <class U>
+void normaliseLineEnds(std::span<U> text) {
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (val(text[i]) == kCr && !(i + 1 < n && val(text[i + 1]) == kLf)) {
+            text[i] = U(kLf);
+        }
+    }
+}
+
+// Length of a full-width space sequence at i for the code number (0: none). jisRun tells
+// whether a JIS two-byte run is open.
+template <class U>
+inline std::int32_t fullWidthSpaceAt(const U* b, std::int32_t n, std::int32_t i, int codeNo,
+                                     bool jisRun) {
+    if constexpr (kWide<U>) {
+        (void)n;
+        (void)codeNo;
+        (void)jisRun;
+        return val(b[i]) == 0x3000 ? 1 : 0;
+    } else {
+        switch (codeNo) {
+            case 1:
+                return (i + 2 < n && b[i] == 0xE3 && b[i + 1] == 0x80 && b[i + 2] == 0x80) ? 3 : 0;
+            case 2:
+                return (i + 1 < n && b[i] == 0x81 && b[i + 1] == 0x40) ? 2 : 0;
+            case 3:
+                return (i + 1 < n && b[i] == 0xA1 && b[i + 1] == 0xA1) ? 2 : 0;
+            case 4:
+                return (jisRun && i + 1 < n && b[i] == 0x21 && b[i + 1] == 0x21) ? 2 : 0;
+            default:
+                return 0;
+        }
+    }
+}
+
+// A JIS escape sequence (ESC and the two units after it) at i.
+template <class U>
+inline bool jisEscapeAt(const U* b, std::int32_t n, std::int32_t i, int codeNo) {
+    return !kWide<U> && codeNo == 4 && val(b[i]) == kEsc && i + 2 < n;
+}
+template <class U>
+inline bool jisKanjiInAt(const U* b, std::int32_t i) {
+    return val(b[i + 1]) == '$' && val(b[i + 2]) == 'B';
+}
+
+// Lines that end with a line end and show nothing that disqualifies them. Without
+// whiteIsBlank, any unit disqualifies a line; with it, only units that are not white space.
+template <class U>
+std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, bool whiteIsBlank) {
+    const U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    if constexpr (kWide<U>) {
+        codeNo = -1;
+    }
+    std::int32_t count = 0;
+    bool blank = true;
+    bool jisRun = false;
+    std::int32_t i = 0;
+    while (i < n) {
+        const int w = lineEndAt(b, n, i, delimit);
+        if (w > 0) {
+            count += blank ? 1 : 0;
+            blank = true;
+            i += w;
+            continue;
+        }
+        if (!whiteIsBlank || !blank) {
+            blank = false;
+            // Nothing on the rest of this line can make it blank again: go to the next line end.
+            if (!whiteIsBlank || codeNo != 4) {
+                ++i;
+                continue;
+            }
+        }
+        if (jisEscapeAt(b, n, i, codeNo)) {
+            jisRun = jisKanjiInAt(b, i);
+            i += 3;
+            continue;
+        }
+        const std::int32_t fw = fullWidthSpaceAt(b, n, i, codeNo, jisRun);
+        if (fw > 0) {
+            i += fw;
+            continue;
+        }
+        const unsigned c = val(b[i]);
+        if (codeNo == 4 && jisRun) {
+            if (c > 0x20) {
+                blank = false;
+            }
+            ++i;
+            continue;
+        }
+        if (c > 0x20) {
+            blank = false;
+        }
+        ++i;
+    }
+    return count;
+}
+
+// At the start of every line: digits become NUL; a space becomes NUL and ends the number;
+// another unit above 0x20 ends it and stays; TAB and other control units stay.
+template <class U>
+void deleteLeadingNumbers(std::span<U> text, int delimit) {
+    U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    bool inNumber = true;
+    std::int32_t i = 0;
+    while (i < n) {
+        const int w = lineEndAt(b, n, i, delimit);
+        if (w > 0) {
+            inNumber = true;
+            i += w;
+            continue;
+        }
+        if (inNumber) {
+            const unsigned c = val(b[i]);
+            if (c >= '0' && c <= '9') {
+                b[i] = U(0);
+            } else if (c == kSpace) {
+                b[i] = U(0);
+                inNumber = false;
+            } else if (c > 0x20) {
+                inNumber = false;
+            }
+        }
+        ++i;
+    }
+}
+
+// The first k positions of every line become NUL (the line end is never touched).
+template <class U>
+void deleteLeadingBytes(std::span<U> text, int delimit, std::int32_t k) {
+    if (k <= 0) {
+        return;
+    }
+    U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    std::int32_t col = 0;
+    std::int32_t i = 0;
+    while (i < n) {
+        const int w = lineEndAt(b, n, i, delimit);
+        if (w > 0) {
+            col = 0;
+            i += w;
+            continue;
+        }
+        if (col < k) {
+            b[i] = U(0);
+            ++col;
+        }
+        ++i;
+    }
+}
+
+enum class SpaceMode { Full, Trailing };
+
+// Removes white space outside string literals: every run in full mode, only the run at the end
+// of each line in trailing mode.
+template <class U>
+void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
+    U* b = sc.data();
+    const std::int32_t n = sc.size();
+    const int delimit = sc.delimit();
+    const int codeNo = kWide<U> ? -1 : sc.codeNo();
+    const CompiledRules<U>& rs = sc.rules();
+    const bool jis = codeNo == 4;
+    bool jisRun = false;
+    std::int32_t segStart = 0;
+    std::int32_t runStart = -1;  // start of the white run that reaches the current position
+
+    // Tidies a processed JIS segment: shift sequences left around removed full-width spaces.
+    auto tidyJis = [&](std::int32_t from, std::int32_t to) {
+        for (std::int32_t p = from; p + 2 < to; ++p) {
+            if (val(b[p]) != kEsc || p == from || val(b[p - 1]) != kNul || jisKanjiInAt(b, p)) {
+                continue;
+            }
+            std::int32_t r = p;
+            while (r > from && val(b[r - 1]) == kNul) {
+                --r;
+            }
+            clearRange(b, p, p + 3);
+            if (r - 3 >= from && val(b[r - 3]) == kEsc && jisKanjiInAt(b, r - 3)) {
+                clearRange(b, r - 3, r);
+            }
+            p += 2;
+        }
+        for (std::int32_t p = from; p + 2 < to; ++p) {
+            if (val(b[p]) == kEsc && jisKanjiInAt(b, p)) {
+                std::int32_t z = p + 3;
+                while (z < to && val(b[z]) == kNul) {
+                    ++z;
+                }
+                if (z >= to) {
+                    clearRange(b, p, p + 3);
+                }
+            }
+        }
+    };
+    auto closeSegment = [&](std::int32_t end, bool atLineEnd) {
+        if (atLineEnd && runStart >= 0) {
+            clearRange(b, runStart, end);
+        }
+        if (jis) {
+            tidyJis(segStart, end);
+        }
+        runStart = -1;
+    };
+
+    std::int32_t i = 0;
+    while (i < n) {
+        const unsigned c = val(b[i]);
+        if (rs.stringSet.test(c)) {
+            const std::int32_t k = sc.scanStringLiteral(i);
+            if (k > 0) {
+                closeSegment(i, false);
+                i += k;
+                segStart = i;
+                continue;
+            }
+        }
+        int w = lineEndAt(b, n, i, delimit);
+        if (w == 0 && delimit == 3 && c == kCr && i + 1 < n && val(b[i + 1]) == kLf) {
+            w = 2;
+        }
+        if (w > 0) {
+            closeSegment(i, true);
+            i += w;
+            segStart = i;
+            continue;
+        }
+        if (jisEscapeAt(b, n, i, codeNo)) {
+            jisRun = jisKanjiInAt(b, i);
+            if (runStart < 0) {
+                // An escape after code is code; after white space it joins that run.
+            }
+            i += 3;
+            continue;
+        }
+        const std::int32_t fw = fullWidthSpaceAt(b, n, i, codeNo, jisRun);
+        const bool white = fw > 0 || (!(jis && jisRun) && c <= 0x20);
+        if (white) {
+            const std::int32_t len = fw > 0 ? fw : 1;
+            if (runStart < 0) {
+                runStart = i;
+            }
+            if (mode == SpaceMode::Full) {
+                clearRange(b, i, i + len);
+            }
+            i += len;
+            continue;
+        }
+        runStart = -1;
+        std::int32_t step = charStep(b, n, i, codeNo);
+        if (step == 2 && lineEndAt(b, n, i + 1, delimit) > 0) {
+            step = 1;
+        }
+        i += step;
+    }
+    closeSegment(n, true);
+}
+
+// Clears the line end of every line that holds nothing but NUL, CR and LF; returns the units
+// cleared. With a table, entry k afterwards holds the lineIndex of the k-th remaining line (the
+// last line, without a line end, is neither removed nor mapped).
+template <class U>
+std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) {
+    U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    std::int64_t removed = 0;
+    std::size_t lineNo = 0;  // line of the text as it stands
+    std::size_t next = 0;    // next free table entry
+    bool empty = true;
+    std::int32_t i = 0;
+    while (i < n) {
+        const unsigned c = val(b[i]);
+        const int w = lineEndAt(b, n, i, delimit);
+        if (w == 0) {
+            if (c != kNul && c != kCr && c != kLf) {
+                empty = false;
+            }
+            ++i;
+            continue;
+        }
+        if (empty) {
+            clearRange(b, i, i + w);
+            removed += w;
+            if (delimit == 3 && i > 0 && val(b[i - 1]) == kCr) {
+                b[i - 1] = U(0);
+                ++removed;
+            }
+        } else if (table != nullptr) {
+            if (lineNo < table->size() && next < table->size()) {
+                (*table)[next].lineIndex = (*table)[lineNo].lineIndex;
+            }
+            ++next;
+        }
+        ++lineNo;
+        empty = true;
+        i += w;
+    }
+    return clampCount(removed);
+}
+
+// Drops every NUL; when anything was dropped a NUL is written after the new end. Returns the
+// new length.
+template <class U>
+std::int32_t compact(std::span<U> text) {
+    U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    U* first = std::find(b, b + n, U(0));
+    if (first == b + n) {
+        return n;
+    }
+    U* out = std::remove(first, b + n, U(0));
+    const auto len = static_cast<std::int32_t>(out - b);
+    b[len] = U(0);
+    return len;
+}
+
+// Deletes white space with the module's string rules.
+template <class U>
+void deleteSpaces(std::span<U> text, const ExtensionDefinition* def, const PassOptions& opt,
+                  SpaceMode mode, const RuleEnvironment& env = {}) {
+    RuleCache<U> cache(def, env);
+    Scanner<U> sc(text.data(), static_cast<std::int32_t>(text.size()), opt, cache);
+    deleteSpaces(sc, mode);
+}
+
+}  // namespace tavelin::analysis

@@ -1,0 +1,277 @@
+#pragma once
+// The line scanner: runs every analysis pass over a module's text in a fixed order, leaves the
+// compacted text of the counted steps and fills the module's counts.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "analysis/analysis_environment.h"
+#include "analysis/line_passes.h"
+#include "analysis/preprocessor.h"
+#include "analysis/recognisers.h"
+#include "datafiles/counter_settings.h"
+#include "datafiles/extension_definition.h"
+#include "datafiles/records.h"
+#include "text/line_count.h"
+
+namespace tavelin {
+
+namespace analysis {
+
+// Makes the buffer hold at least length + 1 units and clamps length to what it holds.
+template <class U>
+inline void prepareBuffer(std::vector<U>& text, std::int32_t& length) {
+    if (length < 0) {
+        length = 0;
+    }
+    if (static_cast<std::size_t>(length) > text.size()) {
+        length = static_cast<std::int32_t>(text.size());
+    }
+    if (text.size() < static_cast<std::size_t>(length) + 1) {
+        text.resize(static_cast<std::size_t>(length) + 1, U(0));
+    }
+}
+
+// Positions just after each line end of the text as loaded.
+template <class U>
+std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit) {
+    std::vector<std::int32_t> ends;
+    const U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    std::int32_t i = 0;
+    while (i < n) {
+        const int w = lineEndAt(b, n, i, delimit);
+        if (w > 0) {
+            i += w;
+            ends.push_back(i);
+        } else {
+            ++i;
+        }
+    }
+    return ends;
+}
+
+// compact() that also gives every remaining line, in table entry order, the number of the
+// loaded line on which its first remaining unit stands.
+template <class U>
+std::int32_t compactMappingLines(std::span<U> text, int delimit,
+                                 const std::vector<std::int32_t>& loadedEnds, LineTable& table) {
+    U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    const unsigned lead = lineEndLead(delimit);
+    std::int32_t out = 0;
+    std::size_t entry = 0;
+    std::size_t loadedLine = 0;
+    bool lineStart = true;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const U c = b[i];
+        if (c == U(0)) {
+            continue;
+        }
+        if (lineStart) {
+            while (loadedLine < loadedEnds.size() && loadedEnds[loadedLine] <= i) {
+                ++loadedLine;
+            }
+            if (entry < table.size()) {
+                table[entry].lineIndex = static_cast<std::int32_t>(loadedLine);
+            }
+            ++entry;
+            lineStart = false;
+        }
+        const unsigned v = val(c);
+        if (delimit == 0) {
+            lineStart = v == kLf && out > 0 && val(b[out - 1]) == kCr;
+        } else {
+            lineStart = lead != 0 && v == lead;
+        }
+        b[out++] = c;
+    }
+    if (out < n) {
+        b[out] = U(0);
+    }
+    return out;
+}
+
+// Whether the text ends with a line end (the terminator step's test).
+template <class U>
+bool endsWithLineEnd(std::span<const U> text, int delimit) {
+    const std::size_t n = text.size();
+    if (delimit == 0) {
+        return n >= 2 && val(text[n - 2]) == kCr && val(text[n - 1]) == kLf;
+    }
+    const unsigned lead = lineEndLead(delimit);
+    return n > 0 && lead != 0 && val(text[n - 1]) == lead;
+}
+
+inline bool whiteCountsAsBlank(const CounterSettings& s, int presence) {
+    return (presence == 2 && s.noneflg == 1) ||
+           (presence == 1 && (s.cmpnoflg == 1 || s.noneflg == 1));
+}
+
+// All passes over units of type U (bytes, or UTF-16 units). lengths count units; the byte
+// counts written to the descriptor are doubled for UTF-16.
+template <class U>
+void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const CounterSettings& s,
+                  const ExtensionDefinition* def, ModuleDescriptor& md, int presence,
+                  LineTable* lines, std::vector<U>* display, std::int32_t* displayLength,
+                  const RuleEnvironment& env) {
+    constexpr std::int64_t unitBytes = kWide<U> ? 2 : 1;
+    prepareBuffer(text, length);
+    std::int32_t n = length;
+    const int d = s.delimit;
+    const PassOptions opt{d, s.cmtmlflg, md.codeNo};
+    auto span = [&]() { return std::span<U>(text.data(), static_cast<std::size_t>(n)); };
+    auto cspan = [&]() { return std::span<const U>(text.data(), static_cast<std::size_t>(n)); };
+
+    removeByteOrderMark(span());
+    if (d == 3) {
+        normaliseLineEnds(span());
+    }
+    std::vector<std::int32_t> loadedEnds;
+    if (lines != nullptr) {
+        loadedEnds = loadedLineEnds(cspan(), d);
+    }
+    const std::int32_t l0 = tavelin::countLines<U>(cspan(), d, s.eofflg);
+
+    RuleCache<U> cache(def, env);
+    std::int64_t noCount = 0;
+    {
+        Scanner<U> sc(text.data(), n, opt, cache);
+        noCount = deleteNoCountAreas(sc);
+    }
+    const bool allCount = (def != nullptr && def->allCount == 1) || s.allcount == 1;
+    if (allCount) {
+        if (s.noneflg == 1) {
+            Scanner<U> sc(text.data(), n, opt, cache);
+            deleteSpaces(sc, SpaceMode::Trailing);
+        }
+        noCount += removeEmptyLines(span(), d, nullptr);
+    }
+    md.noCountBytes = clampCount(noCount * unitBytes);
+    md.totalBytes = clampCount(std::int64_t{n} * unitBytes - md.noCountBytes);
+    const std::int32_t l1 = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    md.totalSteps = l1;
+    md.noCountSteps = l0 - l1;
+    md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
+
+    if (def != nullptr && def->leadingNumbers == 1) {
+        deleteLeadingNumbers(span(), d);
+    }
+    md.preprocessorBytes = 0;
+    if (def != nullptr && !def->preprocessorRules.empty() && s.preproct == 0) {
+        Scanner<U> sc(text.data(), n, opt, cache);
+        Preprocessor<U> pp(sc, side, env.macros);
+        md.preprocessorBytes = clampCount(std::int64_t{pp.run()} * unitBytes);
+    }
+    md.commentBytes = 0;
+    if ((def == nullptr || def->commentCount == 0) && s.cmtcount == 0) {
+        Scanner<U> sc(text.data(), n, opt, cache);
+        md.commentBytes = clampCount(std::int64_t{deleteComments(sc)} * unitBytes);
+    }
+    {
+        Scanner<U> sc(text.data(), n, opt, cache);
+        deleteListedStrings(sc);
+    }
+    if (def != nullptr && def->deleteLeadingBytes > 0) {
+        deleteLeadingBytes(span(), d, def->deleteLeadingBytes);
+    }
+
+    std::int32_t dn = 0;
+    const bool withDisplay = display != nullptr && presence == 1 && s.cmpnoflg == 1;
+    if (presence == 1 && s.cmpnoflg == 1) {
+        if (withDisplay) {
+            display->assign(text.begin(), text.begin() + n);
+            display->push_back(U(0));
+            dn = n;
+            RuleCache<U> dcache(def, env);
+            Scanner<U> dsc(display->data(), dn, opt, dcache);
+            deleteSpaces(dsc, SpaceMode::Trailing);
+        }
+        Scanner<U> sc(text.data(), n, opt, cache);
+        deleteSpaces(sc, SpaceMode::Full);
+    } else if (s.noneflg == 1) {
+        Scanner<U> sc(text.data(), n, opt, cache);
+        deleteSpaces(sc, SpaceMode::Trailing);
+    }
+    if (def == nullptr || def->spaceCount == 0) {
+        if (withDisplay) {
+            removeEmptyLines(std::span<U>(display->data(), static_cast<std::size_t>(dn)), d,
+                             nullptr);
+        }
+        removeEmptyLines(span(), d, nullptr);
+    }
+
+    if (withDisplay) {
+        dn = compact(std::span<U>(display->data(), static_cast<std::size_t>(dn)));
+    }
+    n = lines != nullptr ? compactMappingLines(span(), d, loadedEnds, *lines) : compact(span());
+    md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
+    md.actualSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
+
+    if (!endsWithLineEnd(cspan(), d)) {
+        text[static_cast<std::size_t>(n)] = U(0);
+        ++n;
+        if (withDisplay) {
+            if (display->size() < static_cast<std::size_t>(dn) + 1) {
+                display->resize(static_cast<std::size_t>(dn) + 1, U(0));
+            }
+            (*display)[static_cast<std::size_t>(dn)] = U(0);
+            ++dn;
+        }
+    }
+    length = n;
+    if (withDisplay && displayLength != nullptr) {
+        *displayLength = dn;
+    }
+}
+
+// The current-state variant: no language rule, the line table untouched.
+template <class U>
+void countUnitsAsIs(std::vector<U>& text, std::int32_t& length, const CounterSettings& s,
+                    ModuleDescriptor& md, int presence) {
+    constexpr std::int64_t unitBytes = kWide<U> ? 2 : 1;
+    prepareBuffer(text, length);
+    std::int32_t n = length;
+    const int d = s.delimit;
+    auto span = [&]() { return std::span<U>(text.data(), static_cast<std::size_t>(n)); };
+    auto cspan = [&]() { return std::span<const U>(text.data(), static_cast<std::size_t>(n)); };
+    removeByteOrderMark(span());
+    if (d == 3) {
+        normaliseLineEnds(span());
+    }
+    md.totalSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    md.noCountSteps = 0;
+    md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
+    md.preprocessorBytes = 0;
+    md.commentBytes = 0;
+    n = compact(span());
+    md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
+    md.actualSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    if (!endsWithLineEnd(cspan(), d)) {
+        text[static_cast<std::size_t>(n)] = U(0);
+        ++n;
+    }
+    length = n;
+}
+
+}  // namespace analysis
+
+// Byte-buffer entry points as the panes hold text: 8-bit text, or UTF-16 as little-endian unit
+// pairs when the descriptor's utf16 flag is 1 (lengths then count units). Return 0; no pass
+// fails. A display-form buffer is used only with presence code 1 and [CMPNOFLG] 1.
+int analyseModule(int side, std::vector<unsigned char>& text, std::int32_t& length,
+                  const CounterSettings& settings, const ExtensionDefinition* def,
+                  ModuleDescriptor& module, int presence, LineTable* lines,
+                  std::vector<unsigned char>* display, std::int32_t* displayLength,
+                  const RuleEnvironment& env);
+
+int countModuleAsIs(std::vector<unsigned char>& text, std::int32_t& length,
+                    const CounterSettings& settings, ModuleDescriptor& module, int presence,
+                    LineTable* lines);
+
+// UTF-16 text held as little-endian byte pairs, converted to and from units.
+std::vector<char16_t> unitsFromBytes(const std::vector<unsigned char>& bytes);
+void unitsToBytes(const std::vector<char16_t>& units, std::vector<unsigned char>& bytes);
+
+}  // namespace tavelin

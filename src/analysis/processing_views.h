@@ -1,0 +1,55 @@
+#pragma once
+// The processing views: the "Preprocessing" run and the views that each apply one analysis pass
+// to both modules, so that a user can see what each language rule removes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_environment.h"
+#include "datafiles/counter_settings.h"
+#include "datafiles/extension_table.h"
+#include "datafiles/module_panes.h"
+
+namespace tavelin {
+
+// Selector entries handled here.
+enum ProcessingView : int {
+    kViewPreprocessing = 1,
+    kViewNoCountAreas = 3,
+    kViewDelimiters = 4,
+    kViewNumberValues = 5,
+    kViewComments = 6,
+    kViewSpaces = 7,
+    kViewPreprocessor = 8,
+    kViewDeleteStrings = 9,
+    kViewLeadingBytes = 10,
+};
+
+// Resets both line tables, then treats side 0 and side 1. "Preprocessing" reloads both modules
+// first and writes the module counts; the other views act on the buffers as they stand (so
+// successive views add up), drop the counts their pass returns and leave a buffer of length 1 or
+// less alone. Returns 0, the reload's code when reloading failed, or -1 for an index that is not
+// a view.
+int runProcessingView(int index, ModulePanes& panes, const CounterSettings& settings,
+                      const ExtensionTable& table, const RuleEnvironment& env);
+
+// A macro provider over the loader's on-demand macro table.
+class LoaderMacros final : public MacroProvider {
+  public:
+    LoaderMacros(ExtensionTable& table, const CounterSettings& settings, std::string programFolder)
+        : table_(table), settings_(settings), folder_(std::move(programFolder)) {}
+    const std::vector<MacroEntry>& macrosFor(int slot) override;
+
+  private:
+    ExtensionTable& table_;
+    const CounterSettings& settings_;
+    std::string folder_;
+    std::vector<MacroEntry> none_;
+};
+
+// The environment the program uses: region targets from the table, macros from the loader and
+// definition strings converted with the system code page.
+RuleEnvironment programRuleEnvironment(const ExtensionTable& table, MacroProvider* macros);
+
+}  // namespace tavelin

@@ -1,0 +1,148 @@
+#pragma once
+// Unit-level helpers shared by every pass. A unit is a byte of 8-bit text or a 16-bit unit of
+// UTF-16 text; the passes are templates over the unit type.
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+namespace tavelin::analysis {
+
+template <class U>
+using UString = std::basic_string<U>;
+
+constexpr unsigned kNul = 0x00;
+constexpr unsigned kCr = 0x0D;
+constexpr unsigned kLf = 0x0A;
+constexpr unsigned kTab = 0x09;
+constexpr unsigned kSpace = 0x20;
+constexpr unsigned kEsc = 0x1B;
+
+template <class U>
+constexpr bool kWide = !std::is_same_v<U, unsigned char>;
+
+template <class U>
+inline unsigned val(U u) {
+    return static_cast<unsigned>(u);
+}
+
+// Width of the line end that starts at i (0: none).
+template <class U>
+inline int lineEndAt(const U* b, std::int32_t n, std::int32_t i, int delimit) {
+    const unsigned c = val(b[i]);
+    switch (delimit) {
+        case 0:
+            return (c == kCr && i + 1 < n && val(b[i + 1]) == kLf) ? 2 : 0;
+        case 1:
+            return c == kCr ? 1 : 0;
+        case 2:
+        case 3:
+            return c == kLf ? 1 : 0;
+        default:
+            return 0;
+    }
+}
+
+// The unit a line end of this mode starts with (0 when the mode has none).
+inline unsigned lineEndLead(int delimit) {
+    switch (delimit) {
+        case 0:
+        case 1:
+            return kCr;
+        case 2:
+        case 3:
+            return kLf;
+        default:
+            return 0;
+    }
+}
+
+inline bool isSpaceOrTab(unsigned c) {
+    return c == kSpace || c == kTab;
+}
+
+inline bool isIdentifierUnit(unsigned c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 0x5F && c <= 0x7A);
+}
+
+inline unsigned foldAscii(unsigned c) {
+    return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+}
+
+inline bool isSjisLead(unsigned c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// One character step: two units for a Shift-JIS lead byte with its trail byte, else one.
+template <class U>
+inline std::int32_t charStep(const U* b, std::int32_t n, std::int32_t i, int codeNo) {
+    if constexpr (!kWide<U>) {
+        if (codeNo == 2 && isSjisLead(val(b[i])) && i + 1 < n) {
+            return 2;
+        }
+    }
+    (void)b;
+    (void)n;
+    (void)i;
+    (void)codeNo;
+    return 1;
+}
+
+// Position after the last CR or LF before pos (0 when there is none).
+template <class U>
+inline std::int32_t lineStartBefore(const U* b, std::int32_t pos) {
+    std::int32_t i = pos;
+    while (i > 0) {
+        const unsigned c = val(b[i - 1]);
+        if (c == kCr || c == kLf) {
+            break;
+        }
+        --i;
+    }
+    return i;
+}
+
+// Whether columnOf(pos) (1 + units since the last CR or LF) equals col; looks back at most col
+// units.
+template <class U>
+inline bool columnIs(const U* b, std::int32_t pos, std::int32_t col) {
+    if (col < 1 || pos - (col - 1) < 0) {
+        return false;
+    }
+    const std::int32_t start = pos - (col - 1);
+    for (std::int32_t i = start; i < pos; ++i) {
+        const unsigned c = val(b[i]);
+        if (c == kCr || c == kLf) {
+            return false;
+        }
+    }
+    if (start == 0) {
+        return true;
+    }
+    const unsigned before = val(b[start - 1]);
+    return before == kCr || before == kLf;
+}
+
+// Exact comparison of the pattern at i; false when it does not fit.
+template <class U>
+inline bool matchesExactly(const U* b, std::int32_t n, std::int32_t i, const UString<U>& pat) {
+    const auto m = static_cast<std::int32_t>(pat.size());
+    if (m > n - i) {
+        return false;
+    }
+    for (std::int32_t k = 0; k < m; ++k) {
+        if (b[i + k] != pat[static_cast<std::size_t>(k)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <class U>
+inline void clearRange(U* b, std::int32_t from, std::int32_t to) {
+    for (std::int32_t i = from; i < to; ++i) {
+        b[i] = U(0);
+    }
+}
+
+}  // namespace tavelin::analysis
