@@ -365,7 +365,7 @@ ExtensionWriter& ExtensionWriter::stepJoin(std::string text) {
     return *this;
 }
 
-ExtensionWriter& ExtensionWriter::raw(std::string text) {
+ExtensionWriter& ExtensionWriter::raw(std::string_view text) {
     raw_ += text;
     return *this;
 }

@@ -24,6 +24,7 @@
 // macro names) must not contain commas.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "datafiles/extension_definition.h"
@@ -83,7 +84,7 @@ class ExtensionWriter {
     ExtensionWriter& stepJoin(std::string text);
 
     // Text appended after the generated keywords, as it stands (give it its own line ends).
-    ExtensionWriter& raw(std::string text);
+    ExtensionWriter& raw(std::string_view text);
 
     ExtensionDefinition& definition() { return def_; }
     const ExtensionDefinition& definition() const { return def_; }
