@@ -49,11 +49,9 @@ EncodingScore scoreUtf8(std::span<const unsigned char> bytes) {
         if (inRange(b, 0xC0, 0xDF) && left >= 2 && isContinuation(bytes[i + 1])) {
             score.count += 2;
             i += 2;
-        } else if (b == 0xEF && left >= 3 && bytes[i + 1] == 0xBB && bytes[i + 2] == 0xBF) {
-            score.count += 3;
-            i += 3;
         } else if (inRange(b, 0xE0, 0xEF) && left >= 3 && isContinuation(bytes[i + 1]) &&
                    isContinuation(bytes[i + 2])) {
+            // Also covers the UTF-8 byte-order mark EF BB BF.
             score.count += 3;
             i += 3;
         } else if (inRange(b, 0xF0, 0xF7) && left >= 4 && isContinuation(bytes[i + 1]) &&
@@ -103,10 +101,10 @@ EncodingScore scoreEuc(std::span<const unsigned char> bytes) {
             continue;
         }
         const std::size_t left = n - i;
-        if (inRange(b, 0xA1, 0xFE) && left >= 2 && inRange(bytes[i + 1], 0xA1, 0xFE)) {
-            score.count += 2;
-            i += 2;
-        } else if (b == 0x8E && left >= 2 && inRange(bytes[i + 1], 0xA1, 0xDF)) {
+        const bool twoByteCode =
+            inRange(b, 0xA1, 0xFE) && left >= 2 && inRange(bytes[i + 1], 0xA1, 0xFE);
+        const bool halfWidthKana = b == 0x8E && left >= 2 && inRange(bytes[i + 1], 0xA1, 0xDF);
+        if (twoByteCode || halfWidthKana) {
             score.count += 2;
             i += 2;
         } else if (b == 0x8F && left >= 3 && inRange(bytes[i + 1], 0xA1, 0xFE) &&
