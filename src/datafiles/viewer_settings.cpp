@@ -49,10 +49,12 @@ void putInteger(std::string& out, std::string_view key, std::int32_t value) {
     out.push_back('\n');
 }
 
-void putString(std::string& out, std::string_view key, const std::string& value) {
+// A value never spans lines: a line break inside it would turn its tail into a line of its own
+// (possibly a key) when the file is read back.
+void putString(std::string& out, std::string_view key, std::string_view value) {
     out.append(key);
     out.push_back('\n');
-    out.append(value);
+    out.append(value.substr(0, value.find_first_of("\r\n")));
     out.push_back('\n');
 }
 

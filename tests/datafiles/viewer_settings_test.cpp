@@ -120,12 +120,13 @@ TEST(ViewerSettingsWrite, FixedOrderAndOptionalEntries) {
     s.help1Ext = ".htm";
     s.debugMode = 1;
     s.formTop = -20;
+    s.help2Ext = ".txt\n[DEBUG_MODE]\n0";  // a value must not smuggle in lines of its own
     const std::string text = formatViewerSettings(s);
     EXPECT_NE(text.find("[FORM_TOP]\n-20\n"), std::string::npos);
     const std::string tail = text.substr(text.find("[WARN_HEIGHT]\n74\n") + 17);
     EXPECT_EQ(tail,
               "[ADD_COLOR]\n00000000\n[SPC_COLOR]\n000000AB\n[HELP_PATH2]\nC:\\help\n"
-              "[HELP1_EXT]\n.htm\n[DEBUG_MODE]\n1\n");
+              "[HELP1_EXT]\n.htm\n[HELP2_EXT]\n.txt\n[DEBUG_MODE]\n1\n");
 }
 
 TEST(ViewerSettingsWrite, RoundTripThroughTheFile) {
