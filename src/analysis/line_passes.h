@@ -113,11 +113,10 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
             continue;
         }
         const unsigned c = val(b[i]);
-        if (codeNo == 4 && jisRun) {
-            if (c > 0x20) {
-                blank = false;
-            }
-            ++i;
+        if (codeNo == 4 && jisRun && c > 0x20) {
+            // A two-byte character of the run.
+            blank = false;
+            i += (i + 1 < n && lineEndAt(b, n, i + 1, delimit) == 0) ? 2 : 1;
             continue;
         }
         if (c > 0x20) {
@@ -260,10 +259,8 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             continue;
         }
         if (jisEscapeAt(b, n, i, codeNo)) {
+            // After code an escape is code; after white space it joins that run.
             jisRun = jisKanjiInAt(b, i);
-            if (runStart < 0) {
-                // An escape after code is code; after white space it joins that run.
-            }
             i += 3;
             continue;
         }
@@ -281,7 +278,7 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             continue;
         }
         runStart = -1;
-        std::int32_t step = charStep(b, n, i, codeNo);
+        std::int32_t step = (jis && jisRun) ? 2 : charStep(b, n, i, codeNo);
         if (step == 2 && lineEndAt(b, n, i + 1, delimit) > 0) {
             step = 1;
         }
