@@ -201,8 +201,11 @@ TEST(ShippedDefinitions, RulesAreWellFormed) {
         }
         for (const StringRule& r : d.stringRules) {
             EXPECT_FALSE(r.start.empty());
-            // Only a here-string may end at once; every other literal needs its end.
-            EXPECT_TRUE(!r.end.empty() || r.start == "<<<") << r.start;
+            // A literal that ends at once is a fixed token of three bytes or more (a here-string
+            // "<<<", a character literal '"'); any other literal needs its end.
+            EXPECT_TRUE(!r.end.empty() ||
+                        (r.start.size() >= 3 && r.start.find("%s") == std::string::npos))
+                << r.start;
         }
         for (const PreprocessorRule& r : d.preprocessorRules) {
             for (int p = 0; p <= r.partCount; ++p) {
@@ -285,6 +288,7 @@ TEST(ShippedDefinitions, DelicateValuesSurviveLoading) {
     EXPECT_EQ(html.regionRules[0].caseInsensitive, 1);
 
     EXPECT_EQ(byName("rs").commentRules[1].nestOpen, "/*");
+    EXPECT_EQ(byName("pl").nonComments.size(), 64u);
     EXPECT_EQ(byName("vb").commentRules[1].matchFlags, 5);
 }
 
