@@ -63,10 +63,16 @@ std::string programFolder(const char* argv0) {
 
 std::string workFolder(const std::string& programFolderPath) {
     const char* temp = std::getenv("TEMP");
-    if (temp != nullptr) {
-        return temp;
+    // An empty TEMP names no folder: joined to a file name it would point at the root.
+    if (temp == nullptr || *temp == '\0') {
+        return programFolderPath;
     }
-    return programFolderPath;
+    std::string folder = temp;
+    // Held without a trailing separator, like the program folder (a root stays as it is).
+    while (folder.size() > 1 && (folder.back() == kPathSeparator || folder.back() == '/')) {
+        folder.pop_back();
+    }
+    return folder;
 }
 
 }  // namespace tavelin

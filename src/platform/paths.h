@@ -29,7 +29,8 @@ std::string fileNameOf(std::string_view path);
 // argv0 is used only when the platform cannot tell the executable's path itself.
 std::string programFolder(const char* argv0);
 
-// The folder named by the environment variable TEMP, else the program folder.
+// The folder named by the environment variable TEMP (without trailing separators), else (TEMP
+// unset or empty) the program folder.
 std::string workFolder(const std::string& programFolder);
 
 }  // namespace tavelin
