@@ -23,13 +23,6 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool isHighSurrogate(char16_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Upper-case tables.
 
@@ -170,6 +163,12 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
 // ---------------------------------------------------------------------------------------------
 // CP932 through iconv.
 
+bool isHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
 bool isLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -254,7 +253,7 @@ class CodePageConverter {
     iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
 };
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 
 // Handles the byte at ansi[pos] that iconv refused; returns the number of bytes used.
 std::size_t convertRefusedByte(std::string_view ansi, std::size_t pos, std::u16string& out) {

@@ -30,11 +30,12 @@ bool InstanceLock::acquire(const std::string& name) {
     if (handle_ != nullptr) {
         return true;
     }
+    SetLastError(ERROR_SUCCESS);
     HANDLE h = CreateMutexA(nullptr, TRUE, name.c_str());
     if (h == nullptr) {
         return false;
     }
-    if (GetLastError() != ERROR_SUCCESS) {  // notably ERROR_ALREADY_EXISTS
+    if (GetLastError() != ERROR_SUCCESS) {  // notably ERROR_ALREADY_EXISTS: refused
         CloseHandle(h);
         return false;
     }
