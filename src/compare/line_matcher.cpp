@@ -39,39 +39,83 @@ struct LineSplit {
     std::int64_t length = 0;
 };
 
+// Finds where the line content that starts at `from` ends: at a NUL or at a unit of a delimiter.
+// For CR LF, every LF preceded by CR pairs with it (two pairs cannot overlap), so a CR ends the
+// content only when an LF follows, and a line can start on the LF of a pair after a NUL.
+template <class Unit>
+class LineEndFinder {
+  public:
+    LineEndFinder(const Unit* text, std::size_t length, std::int32_t delimiter)
+        : text_(text), length_(length), delimiter_(delimiter) {}
+
+    std::size_t find(std::size_t from) {
+        if (delimiter_ == 0 && text_[from] == lf && from > 0 && text_[from - 1] == cr) {
+            return from;
+        }
+        if constexpr (sizeof(Unit) == 1) {
+            // memchr for the delimiter; the next NUL is looked up once and kept until passed.
+            if (!nulKnown_ || nextNul_ < from) {
+                const void* nul = std::memchr(text_ + from, 0, length_ - from);
+                nextNul_ = nul == nullptr ? length_ : offset(nul);
+                nulKnown_ = true;
+            }
+            const unsigned char want = delimiter_ == 1 ? '\r' : '\n';
+            std::size_t p = from;
+            for (;;) {
+                const void* hit = std::memchr(text_ + p, want, nextNul_ - p);
+                if (hit == nullptr) {
+                    return nextNul_;
+                }
+                const std::size_t stop = offset(hit);
+                if (delimiter_ != 0) {
+                    return stop;
+                }
+                if (stop > from && text_[stop - 1] == cr) {
+                    return stop - 1;  // the CR of a CR LF pair
+                }
+                p = stop + 1;  // a lone LF belongs to the line
+            }
+        } else {
+            for (std::size_t p = from; p < length_; ++p) {
+                const Unit u = text_[p];
+                if (u == 0 || (delimiter_ == 1 && u == cr) ||
+                    ((delimiter_ == 2 || delimiter_ == 3) && u == lf) ||
+                    (delimiter_ == 0 && u == cr && p + 1 < length_ && text_[p + 1] == lf)) {
+                    return p;
+                }
+            }
+            return length_;
+        }
+    }
+
+  private:
+    static constexpr Unit cr = static_cast<Unit>('\r');
+    static constexpr Unit lf = static_cast<Unit>('\n');
+
+    std::size_t offset(const void* hit) const {
+        return static_cast<std::size_t>(static_cast<const Unit*>(hit) - text_);
+    }
+
+    const Unit* text_;
+    std::size_t length_;
+    std::int32_t delimiter_;
+    std::size_t nextNul_ = 0;
+    bool nulKnown_ = false;
+};
+
 template <class Unit>
 LineSplit splitLines(const Unit* text, std::size_t length, std::int32_t delimiter) {
     LineSplit split;
     split.length = static_cast<std::int64_t>(length);
+    split.starts.reserve(length / 32 + 16);
+    split.lengths.reserve(length / 32 + 16);
     const std::size_t width = delimiter == 0 ? 2 : 1;
-    const Unit cr = static_cast<Unit>('\r');
-    const Unit lf = static_cast<Unit>('\n');
-    // A unit ends the line's content when it is NUL or part of a delimiter. For CR LF, every LF
-    // preceded by CR pairs with it (two pairs cannot overlap), so both units are delimiters.
-    auto isEnd = [&](std::size_t p) {
-        const Unit u = text[p];
-        if (u == 0) {
-            return true;
-        }
-        switch (delimiter) {
-            case 1:
-                return u == cr;
-            case 2:
-            case 3:
-                return u == lf;
-            default:
-                return (u == cr && p + 1 < length && text[p + 1] == lf) ||
-                       (u == lf && p > 0 && text[p - 1] == cr);
-        }
-    };
+    LineEndFinder<Unit> finder(text, length, delimiter);
     std::size_t pos = 0;
     while (pos < length) {
-        std::size_t end = pos;
-        while (end < length && !isEnd(end)) {
-            ++end;
-        }
+        const std::size_t end = finder.find(pos);
         std::size_t content = end - pos;
-        if (content > 0 && text[end - 1] == cr) {
+        if (content > 0 && text[end - 1] == static_cast<Unit>('\r')) {
             --content;
         }
         split.starts.push_back(static_cast<std::int64_t>(pos));
@@ -133,6 +177,14 @@ struct SideIds {
     }
 };
 
+#if defined(__GNUC__) || defined(__clang__)
+#define TAVELIN_PREFETCH(addr) __builtin_prefetch(addr)
+#else
+#define TAVELIN_PREFETCH(addr) ((void)(addr))
+#endif
+
+// Open-addressing table from line content to id. A slot holds the upper half of the content's
+// hash beside id + 1, so most probes are decided without touching the content.
 template <class Unit>
 class Interner {
   public:
@@ -143,40 +195,70 @@ class Interner {
         }
         slots_.assign(cap, 0);
         mask_ = cap - 1;
+        reps_.reserve(expectedLines + 1);
+        lengths_.reserve(expectedLines + 1);
         const Unit* none = nullptr;
-        intern(none, 0);  // id 0: the empty line
+        intern(none, 0, hash(none, 0));  // id 0: the empty line
     }
 
-    std::int32_t intern(const Unit* p, std::uint32_t len) {
-        const std::size_t bytes = static_cast<std::size_t>(len) * sizeof(Unit);
-        const std::uint64_t h = bytes == 0
-                                    ? mix(0x1234567ULL)
-                                    : hashBytes(reinterpret_cast<const unsigned char*>(p), bytes);
+    static std::uint64_t hash(const Unit* p, std::uint32_t len) {
+        return len == 0 ? mix(0x1234567ULL)
+                        : hashBytes(reinterpret_cast<const unsigned char*>(p),
+                                    static_cast<std::size_t>(len) * sizeof(Unit));
+    }
+
+    // Interns every line of one side: ids[i] = id of [keys + starts[i], + lengths[i]). Hashes
+    // are computed ahead and the slots prefetched, so the table's cache misses overlap.
+    void internAll(const Unit* keys, const LineSplit& split, std::vector<std::int32_t>& ids) {
+        constexpr std::size_t kAhead = 16;
+        const auto n = static_cast<std::size_t>(split.count);
+        ids.resize(n);
+        std::array<std::uint64_t, kAhead> pending{};
+        auto hashOf = [&](std::size_t i) {
+            const std::uint64_t h = hash(keys + split.starts[i], split.lengths[i]);
+            TAVELIN_PREFETCH(&slots_[static_cast<std::size_t>(h) & mask_]);
+            return h;
+        };
+        for (std::size_t i = 0; i < n && i < kAhead; ++i) {
+            pending[i] = hashOf(i);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint64_t h = pending[i % kAhead];
+            if (i + kAhead < n) {
+                pending[i % kAhead] = hashOf(i + kAhead);
+            }
+            ids[i] = intern(keys + split.starts[i], split.lengths[i], h);
+        }
+    }
+
+    std::int32_t intern(const Unit* p, std::uint32_t len, std::uint64_t h) {
+        const std::uint64_t tag = h & 0xFFFFFFFF00000000ULL;
         std::size_t slot = static_cast<std::size_t>(h) & mask_;
         while (slots_[slot] != 0) {
-            const std::uint32_t id = slots_[slot] - 1;
-            if (hashes_[id] == h && lengths_[id] == len &&
-                (len == 0 || std::memcmp(reps_[id], p, bytes) == 0)) {
-                return static_cast<std::int32_t>(id);
+            const std::uint64_t entry = slots_[slot];
+            if ((entry & 0xFFFFFFFF00000000ULL) == tag) {
+                const auto id = static_cast<std::uint32_t>(entry) - 1;
+                if (lengths_[id] == len &&
+                    (len == 0 || std::memcmp(reps_[id], p, len * sizeof(Unit)) == 0)) {
+                    return static_cast<std::int32_t>(id);
+                }
             }
             slot = (slot + 1) & mask_;
         }
         const auto id = static_cast<std::uint32_t>(reps_.size());
         reps_.push_back(p);
         lengths_.push_back(len);
-        hashes_.push_back(h);
-        slots_[slot] = id + 1;
+        slots_[slot] = tag | (static_cast<std::uint64_t>(id) + 1);
         return static_cast<std::int32_t>(id);
     }
 
     std::int32_t size() const { return static_cast<std::int32_t>(reps_.size()); }
 
   private:
-    std::vector<std::uint32_t> slots_;
+    std::vector<std::uint64_t> slots_;
     std::size_t mask_ = 0;
     std::vector<const Unit*> reps_;
     std::vector<std::uint32_t> lengths_;
-    std::vector<std::uint64_t> hashes_;
 };
 
 void buildOccurrences(SideIds& side, std::int32_t numIds) {
@@ -552,16 +634,8 @@ MatchResult matchTexts(std::span<const Unit> after, std::span<const Unit> before
     SideIds b;
     a.n = splitA.count;
     b.n = splitB.count;
-    a.ids.resize(static_cast<std::size_t>(a.n));
-    b.ids.resize(static_cast<std::size_t>(b.n));
-    for (std::int32_t i = 0; i < a.n; ++i) {
-        const auto si = static_cast<std::size_t>(i);
-        a.ids[si] = interner.intern(keyA + splitA.starts[si], splitA.lengths[si]);
-    }
-    for (std::int32_t i = 0; i < b.n; ++i) {
-        const auto si = static_cast<std::size_t>(i);
-        b.ids[si] = interner.intern(keyB + splitB.starts[si], splitB.lengths[si]);
-    }
+    interner.internAll(keyA, splitA, a.ids);
+    interner.internAll(keyB, splitB, b.ids);
     buildOccurrences(a, interner.size());
     buildOccurrences(b, interner.size());
 
