@@ -257,9 +257,12 @@ TEST(ShippedDefinitions, DelicateValuesSurviveLoading) {
     ASSERT_GE(sh.stringRules.size(), 2u);
     EXPECT_EQ(sh.stringRules[0].start, "<<<");
     EXPECT_EQ(sh.stringRules[0].end, "");
-    EXPECT_EQ(sh.stringRules[1].start, "<<%s ");
-    EXPECT_EQ(sh.stringRules[1].end, "%s");
-    EXPECT_EQ(sh.stringRules[1].escape, "");
+    ASSERT_EQ(sh.stringRules.size(), 7u);
+    EXPECT_EQ(sh.stringRules[2].start, "<<-%s ");
+    EXPECT_EQ(sh.stringRules[2].end, "\t%s");
+    EXPECT_EQ(sh.stringRules[4].start, "<<%s ");
+    EXPECT_EQ(sh.stringRules[4].end, "%s");
+    EXPECT_EQ(sh.stringRules[4].escape, "");
     EXPECT_EQ(sh.nonComments.size(), 64u);
 
     const ExtensionDefinition& cob = byName("cbl");

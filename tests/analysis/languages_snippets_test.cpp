@@ -166,6 +166,28 @@ TEST(ShellLanguage, QuotedHereDocumentWordAndCrLfLines) {
     EXPECT_EQ(c.steps, 4);
 }
 
+TEST(ShellLanguage, IndentedAndEscapedHereDocumentWords) {
+    const Counted c = analyse("sh",
+                              "f() {\n"
+                              "\tcat <<-EOF\n"
+                              "\t# data\n"
+                              "\tEOF\n"
+                              "\t# gone\n"
+                              "\tcat <<\\END\n"
+                              "# data\n"
+                              "END\n"
+                              "}\n");
+    EXPECT_EQ(c.text,
+              "f() {\n"
+              "\tcat <<-EOF\n"
+              "\t# data\n"
+              "\tEOF\n"
+              "\tcat <<\\END\n"
+              "# data\n"
+              "END\n"
+              "}\n");
+}
+
 TEST(PerlLanguage, PodDataSectionAndHashDelimiters) {
     const Counted c = analyse("pm",
                               "my $n = $#list; # gone\n"
