@@ -1,4 +1,4 @@
-#include "compare/match_oracle.h"
+#include "match_oracle.h"
 
 #include <algorithm>
 #include <cstddef>
