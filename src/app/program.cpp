@@ -60,6 +60,9 @@ int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
     } catch (const std::exception& e) {
         report(host.messages, e.what());
         exitCode = kExitInternalError;
+    } catch (...) {
+        report(host.messages, "Unexpected error.");
+        exitCode = kExitInternalError;
     }
 
     // 7. Let the next instance in.
