@@ -25,10 +25,10 @@ void report(MessageSink* messages, std::string_view text) {
 }  // namespace
 
 int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
-    // 1. /ml decides the guard, so it is looked for before anything else.
+    // /ml decides the guard, so it is looked for before anything else.
     const bool multiLaunch = scanMultiLaunch(args);
 
-    // 2. Nothing is read or written by a refused second instance.
+    // Nothing is read or written by a refused second instance.
     InstanceLock guard;
     if (!multiLaunch && !guard.acquire(std::string(kInstanceGuardName))) {
         report(host.messages, kMsgAlreadyExecuted);
@@ -37,7 +37,7 @@ int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
 
     int exitCode = kExitOk;
     try {
-        // 3. Start-up defaults (ViewerSettings and Session construct with them).
+        // Start-up defaults (ViewerSettings and Session construct with them).
         auto session = std::make_unique<Session>();
         session->messages = host.messages;
         session->programFolder = host.programFolder;
@@ -65,7 +65,7 @@ int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
         exitCode = kExitInternalError;
     }
 
-    // 7. Let the next instance in.
+    // Let the next instance in.
     guard.release();
     return exitCode;
 }

@@ -9,7 +9,7 @@
 namespace tavelin {
 
 void startupReading(Session& session) {
-    // 1. Start from empty records (the options, folders and viewer defaults stay).
+    // Start from empty records (the options, folders and viewer defaults stay).
     session.counterSettings = CounterSettings{};
     session.extensions = ExtensionTable{};
     session.panes = ModulePanes{};
@@ -18,22 +18,21 @@ void startupReading(Session& session) {
     // the stack.
     auto data = std::make_unique<DetailedData>();
 
-    // 2. The viewer's own settings.
+    // The viewer's own settings.
     if (readViewerSettingsFile(session.viewerSettings, session.programFolder) != 0) {
         showUnlessSilent(session, kMsgSystemFileInvalid);
     }
 
-    // 3.
+    // Unless several instances may run, the settings are written back at exit.
     if (!session.options.multiLaunch) {
         session.saveSettingsAtExit = true;
     }
 
-    // 4.
     if (session.options.dataFilePath.empty()) {
         session.options.dataFilePath = joinPath(session.workFolder, kDataFileName);
     }
 
-    // 5. The data file decides the mode; without it the counter's own settings file is read,
+    // The data file decides the mode; without it the counter's own settings file is read,
     // and when that is missing too the counter settings stay all zero.
     if (readDataFile(session.options.dataFilePath, *data) == kDataFileOk) {
         session.counterSettings = data->settings;
@@ -44,13 +43,13 @@ void startupReading(Session& session) {
         session.noDataFile = 1;
     }
 
-    // 6.
+    // The language definitions the counter settings list.
     if (loadExtensionDefinitions(session.extensions, session.counterSettings,
                                  session.programFolder) != 0) {
         showUnlessSilent(session, kMsgExtensionInvalid);
     }
 
-    // 7. Only records whose presence word was 1 are taken; after a missing or invalid data
+    // Only records whose presence word was 1 are taken; after a missing or invalid data
     // file nothing is present.
     for (int side = 0; side < kSides; ++side) {
         const auto s = static_cast<std::size_t>(side);
