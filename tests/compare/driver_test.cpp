@@ -1,0 +1,337 @@
+#include "compare/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavelin {
+namespace {
+
+// A preparation that leaves the text as it is (every CR LF line counts as a step), records its
+// calls, and writes an upper-cased display form when asked for one.
+class PassThroughPreparation : public ModulePreparation {
+  public:
+    int prepareSteps(int side, std::vector<unsigned char>& text, std::int32_t& length,
+                     const CounterSettings&, const ExtensionDefinition*, ModuleDescriptor& module,
+                     int presence, LineTable& lines, std::vector<unsigned char>* display,
+                     std::int32_t* displayLength) override {
+        calls.push_back("steps " + std::to_string(side) + " presence " + std::to_string(presence) +
+                        (display != nullptr ? " display" : ""));
+        module.actualSteps = countSteps(text, length, module.utf16 == 1);
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            lines[k].lineIndex = static_cast<std::int32_t>(k);
+        }
+        if (display != nullptr) {
+            const std::size_t bytes = static_cast<std::size_t>(length) * (module.utf16 ? 2 : 1);
+            display->assign(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bytes));
+            for (auto& c : *display) {
+                c = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+            }
+            *displayLength = length;
+        }
+        return 0;
+    }
+    int prepareCurrentState(int side, std::vector<unsigned char>& text, std::int32_t& length,
+                            const CounterSettings&, ModuleDescriptor& module, int presence,
+                            LineTable&) override {
+        calls.push_back("current " + std::to_string(side) + " presence " +
+                        std::to_string(presence));
+        module.actualSteps = countSteps(text, length, module.utf16 == 1);
+        return 0;
+    }
+    std::vector<std::string> calls;
+
+  private:
+    static std::int32_t countSteps(const std::vector<unsigned char>& text, std::int32_t length,
+                                   bool wide) {
+        std::int32_t n = 0;
+        const std::size_t unit = wide ? 2 : 1;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(length) * unit; i += unit) {
+            n += text[i] == '\n' ? 1 : 0;
+        }
+        return n;
+    }
+};
+
+struct Fixture {
+    ModulePanes panes;
+    CounterSettings settings;
+    ExtensionTable extensions;
+    TPzConv converter;
+    StepCountRecord counts;
+    PassThroughPreparation preparation;
+
+    Fixture() {
+        panes.lineTableSize = 16;
+        for (auto* tables : {&panes.lines, &panes.rows}) {
+            for (auto& t : *tables) {
+                t.assign(16, LineRecord{0xEE, -5});
+            }
+        }
+        counts.newSteps = 99;  // figures from the data file are cleared
+    }
+
+    void setText(int side, const std::string& text, std::uint8_t codeNo = 0) {
+        const auto s = static_cast<std::size_t>(side);
+        panes.present[s] = true;
+        panes.hasBuffer[s] = true;
+        panes.descriptors[s].codeNo = codeNo;
+        panes.descriptors[s].utf16 = 0;
+        panes.moduleText[s].assign(text.begin(), text.end());
+        panes.moduleText[s].push_back(0);
+        panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
+    }
+    void setWideText(int side, const std::u16string& text) {
+        const auto s = static_cast<std::size_t>(side);
+        panes.present[s] = true;
+        panes.descriptors[s].utf16 = 1;
+        panes.descriptors[s].codeNo = 0;
+        panes.moduleText[s].clear();
+        for (char16_t u : text) {
+            panes.moduleText[s].push_back(static_cast<unsigned char>(u & 0xFF));
+            panes.moduleText[s].push_back(static_cast<unsigned char>(u >> 8));
+        }
+        panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
+    }
+
+    int run(ComparisonMode mode = ComparisonMode::StepComparison) {
+        ComparisonContext context{panes,  settings,    extensions, converter,
+                                  counts, preparation, nullptr};
+        return runComparison(mode, context);
+    }
+
+    std::string statuses(int side, int lines) const {
+        std::string s;
+        for (int k = 0; k < lines; ++k) {
+            s += static_cast<char>(
+                '0' +
+                panes.lines[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)].status);
+        }
+        return s;
+    }
+};
+
+std::string lines(std::initializer_list<const char*> list) {
+    std::string s;
+    for (const char* l : list) {
+        s += l;
+        s += "\r\n";
+    }
+    return s;
+}
+
+TEST(ComparisonDriver, OnlyTheAfterModuleHasText) {
+    Fixture f;
+    f.setText(kAfter, lines({"a", "b", "c"}));
+    EXPECT_EQ(f.run(), 0);
+    EXPECT_EQ(f.counts.newSteps, 3);
+    EXPECT_EQ(f.counts.originalSteps + f.counts.changedSteps + f.counts.reusedSteps +
+                  f.counts.deletedSteps,
+              0);
+    EXPECT_EQ(f.statuses(kAfter, 16), std::string(16, '2'));
+    EXPECT_EQ(f.preparation.calls, std::vector<std::string>{"steps 0 presence 2"});
+}
+
+TEST(ComparisonDriver, OnlyTheBeforeModuleHasText) {
+    for (int delcflg : {0, 1}) {
+        Fixture f;
+        f.settings.delcflg = delcflg;
+        f.setText(kAfter, "x");  // one character: no text
+        f.setText(kBefore, lines({"a", "b"}));
+        f.run();
+        EXPECT_EQ(f.counts.originalSteps, 2);
+        EXPECT_EQ(f.counts.deletedSteps, 2);
+        EXPECT_EQ(f.counts.changedSteps, delcflg == 1 ? 2 : 0);
+        EXPECT_EQ(f.counts.newSteps, 0);
+        EXPECT_EQ(f.statuses(kBefore, 16), std::string(16, '1'));
+    }
+}
+
+TEST(ComparisonDriver, IdenticalModulesReportReusedEvenWithoutReuse) {
+    Fixture f;
+    f.setText(kAfter, lines({"a", "b", "c", "d"}));
+    f.setText(kBefore, lines({"a", "b", "c", "d"}));
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+    EXPECT_EQ(f.counts.deletedSteps, 0);
+    EXPECT_EQ(f.counts.reusedSteps, 4);
+    EXPECT_EQ(f.counts.originalSteps, 0);
+    EXPECT_EQ(f.counts.newSteps, 0);
+    EXPECT_EQ(f.statuses(kAfter, 4), "0000");
+    // Every table entry was reset first, lineIndex included.
+    EXPECT_EQ(f.panes.rows[kAfter][15].status, 0);
+}
+
+TEST(ComparisonDriver, ExtraBeforeLinesAtTheEnd) {
+    Fixture f;
+    f.setText(kAfter, lines({"a", "b"}));
+    f.setText(kBefore, lines({"a", "b", "c", "d"}));
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+    EXPECT_EQ(f.counts.deletedSteps, 2);
+    EXPECT_EQ(f.counts.reusedSteps, 2);
+    EXPECT_EQ(f.counts.originalSteps, 4);
+}
+
+TEST(ComparisonDriver, OneChangedLineWithAndWithoutReuse) {
+    Fixture f;
+    f.setText(kAfter, lines({"a", "B", "c", "d"}));
+    f.setText(kBefore, lines({"a", "b", "c", "d"}));
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 4);
+    EXPECT_EQ(f.counts.reusedSteps, 0);
+    EXPECT_EQ(f.counts.deletedSteps, 0);
+    EXPECT_EQ(f.counts.originalSteps, 4);
+    f.settings.bdelcflg = 1;
+    f.run();
+    EXPECT_EQ(f.counts.deletedSteps, 1);
+    f.settings.bdelcflg = 0;
+    f.settings.usecflg = 1;
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 1);
+    EXPECT_EQ(f.counts.reusedSteps, 3);
+    EXPECT_EQ(f.statuses(kAfter, 4), "0200");
+    EXPECT_EQ(f.statuses(kBefore, 4), "0100");
+}
+
+TEST(ComparisonDriver, OutOfModuleAfterModuleCountsReuse) {
+    Fixture f;
+    f.settings.moutusec = 1;
+    f.setText(kAfter, lines({"a", "B", "c"}));
+    f.setText(kBefore, lines({"a", "b", "c"}));
+    f.panes.descriptors[kBefore].moduleName = "Out of module";
+    f.run();
+    EXPECT_EQ(f.counts.reusedSteps, 0);  // the before module's name is not looked at
+    f.panes.descriptors[kAfter].moduleName = "Out of module (2)";
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 1);
+    EXPECT_EQ(f.counts.reusedSteps, 2);
+    f.settings.moutusec = 0;
+    f.run();
+    EXPECT_EQ(f.counts.reusedSteps, 0);
+}
+
+TEST(ComparisonDriver, CaseFoldingFromLanguageOrSettings) {
+    Fixture f;
+    f.setText(kAfter, lines({"Begin", "x"}));
+    f.setText(kBefore, lines({"BEGIN", "x"}));
+    f.run();
+    EXPECT_NE(f.counts.changedSteps, 0);
+    f.settings.striflg = 1;
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+    f.settings.striflg = 0;
+    f.extensions.extensionCount = 1;
+    f.extensions.definitions[0].stringFlag = 1;
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+}
+
+TEST(ComparisonDriver, AutomaticChoiceKeepsTheTrialWithMostReuse) {
+    // Re-used lines per trial (10, 11, 12): 2, 1, 1 here, so "AUTO 1" is rerun and kept.
+    Fixture f;
+    f.settings.nextlchk = 12;
+    f.settings.usecflg = 1;
+    f.setText(kAfter, lines({"a", "c", "d", "c"}));
+    f.setText(kBefore, lines({"d", "c", "b", "a", "b"}));
+    f.run();
+    EXPECT_EQ(f.counts.reusedSteps, 2);
+    const std::string afterStatuses = f.statuses(kAfter, 4);
+    const std::string beforeStatuses = f.statuses(kBefore, 5);
+    Fixture direct;
+    direct.settings = f.settings;
+    direct.settings.nextlchk = 10;
+    direct.setText(kAfter, lines({"a", "c", "d", "c"}));
+    direct.setText(kBefore, lines({"d", "c", "b", "a", "b"}));
+    direct.run();
+    EXPECT_EQ(afterStatuses, direct.statuses(kAfter, 4));
+    EXPECT_EQ(beforeStatuses, direct.statuses(kBefore, 5));
+    EXPECT_EQ(f.counts.changedSteps, direct.counts.changedSteps);
+}
+
+TEST(ComparisonDriver, AutomaticChoiceTiesGoToTheLaterTrial) {
+    // Re-used 3, 3, 2: the tie between 10 and 11 goes to 11.
+    ComparisonTexts texts;
+    texts.after8 = lines({"a", "a", "d", "a", "c", "b"});
+    texts.before8 = lines({"d", "a", "a", "d"});
+    ModulePanes panes;
+    panes.lineTableSize = 8;
+    panes.lines[0].assign(8, {});
+    panes.lines[1].assign(8, {});
+    MatchOptions o;
+    o.useReused = true;
+    o.resyncCount = 12;
+    std::int32_t chosen = 0;
+    EXPECT_EQ(matchWithChoice(texts, o, panes, nullptr, &chosen).reused, 3);
+    EXPECT_EQ(chosen, 11);
+    // Without re-used steps every trial ties at 0 and the last one is kept.
+    o.useReused = false;
+    matchWithChoice(texts, o, panes, nullptr, &chosen);
+    EXPECT_EQ(chosen, 12);
+}
+
+TEST(ComparisonDriver, EncodingsAreComparedInTheSystemCodePage) {
+    Fixture f;
+    f.settings.usecflg = 1;
+    // "日本" in UTF-8 and in Shift-JIS.
+    f.setText(kAfter, "x\r\n\xE6\x97\xA5\xE6\x9C\xAC\r\n", 1);
+    f.setText(kBefore, "x\r\n\x93\xFA\x96\x7B\r\n", 2);
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+    EXPECT_EQ(f.statuses(kAfter, 2), "00");
+    // EUC and JIS are converted to Shift-JIS as well.
+    f.setText(kAfter, "x\r\n\xC6\xFC\xCB\xDC\r\n", 3);
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+    f.setText(kAfter, "x\r\n\x1B$BF|K\\\x1B(B\r\n", 4);
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 0);
+}
+
+TEST(ComparisonDriver, WideAfterModuleAgainstAnsiBefore) {
+    Fixture f;
+    f.settings.usecflg = 1;
+    f.setWideText(kAfter, u"x\r\n\u65E5\u672C\r\nnew\r\n");
+    f.setText(kBefore, "x\r\n\x93\xFA\x96\x7B\r\n", 2);
+    f.run();
+    EXPECT_EQ(f.counts.changedSteps, 1);
+    EXPECT_EQ(f.counts.reusedSteps, 2);
+    EXPECT_EQ(f.statuses(kAfter, 3), "002");
+}
+
+TEST(ComparisonDriver, DisplayFormReplacesTheTextOnlyForTwoModulesInStepMode) {
+    Fixture f;
+    f.settings.cmpnoflg = 1;
+    f.setText(kAfter, lines({"a", "b"}));
+    f.setText(kBefore, lines({"a", "c"}));
+    f.run();
+    EXPECT_EQ(f.preparation.calls, (std::vector<std::string>{"steps 0 presence 1 display",
+                                                             "steps 1 presence 1 display"}));
+    const std::string shown(f.panes.moduleText[kAfter].begin(),
+                            f.panes.moduleText[kAfter].begin() + f.panes.moduleLength[kAfter]);
+    EXPECT_EQ(shown, "A\r\nB\r\n");
+
+    Fixture g;
+    g.settings.cmpnoflg = 1;
+    g.setText(kAfter, lines({"a", "b"}));
+    g.setText(kBefore, lines({"a", "c"}));
+    g.run(ComparisonMode::CurrentState);
+    EXPECT_EQ(g.preparation.calls,
+              (std::vector<std::string>{"current 0 presence 1", "current 1 presence 1"}));
+    EXPECT_EQ(g.panes.moduleText[kAfter][0], 'a');
+}
+
+TEST(ComparisonDriver, StepCountsText) {
+    StepCountRecord c;
+    c.newSteps = 5;
+    c.originalSteps = 12;
+    c.changedSteps = -3;
+    c.reusedSteps = 1234567;
+    c.deletedSteps = 0;
+    EXPECT_EQ(stepCountsText(c),
+              "New         5 Original     12 Changed     -3 Re-used 1234567 Deleted      0");
+}
+
+}  // namespace
+}  // namespace tavelin
