@@ -1,11 +1,170 @@
 #pragma once
-// What runs between the start-up reading and the exit: the first activation and everything after
-// it (window events, or the unattended run with /exec /s). Returns the exit code.
+// The main window controller: the first activation (what the command line asked for), the
+// processing selector and its dispatch to the engine, reload, the tab width, the keyboard
+// shortcuts and closing. It drives a WindowPort and keeps every result in the session's models,
+// so the desktop window and the unattended run behave alike.
 
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/module_preparation.h"
 #include "app/session.h"
+#include "app/window_port.h"
+#include "output/html_report.h"
+#include "text/pz_conv.h"
 
 namespace tavelin {
 
+// Processing kinds: the index of the processing selector.
+enum ProcessingKind : std::int32_t {
+    kKindStepComparison = 0,
+    kKindPreprocessing = 1,
+    kKindCurrentState = 2,
+    kKindNoCountAreas = 3,
+    kKindDelimiters = 4,
+    kKindNumberValues = 5,
+    kKindComments = 6,
+    kKindSpaces = 7,
+    kKindPreprocessor = 8,
+    kKindDeleteStrings = 9,
+    kKindLeadingBytes = 10,
+    kKindDataMonitor = 11,  // offered only with [DEBUG_MODE] 1
+};
+
+// The selector's captions, by index.
+inline constexpr std::array<std::string_view, 12> kProcessingCaptions = {
+    "Step comparison",         "Preprocessing",           "Current state comparison",
+    "No count area deletion",  "Delimiter deletion",      "Number value deletion",
+    "Comment deletion",        "Space and Ctrl deletion", "Pre-processor deletion",
+    "Delete strings deletion", "Specified byte deletion", "Internal data monitor"};
+
+// Entries of the second selector: 0..9 mean 1..10 lines, 10..12 the automatic choices.
+inline constexpr std::int32_t kResyncChoices = 13;
+
+inline constexpr std::string_view kMsgMemoryFailed = "It failed in the memory securing.";
+
+// Control characters of the keyboard shortcuts as the window receives them.
+inline constexpr char kKeyCtrlB = 0x02;
+inline constexpr char kKeyCtrlF = 0x06;
+inline constexpr char kKeyCtrlS = 0x13;
+inline constexpr char kKeyCtrlW = 0x17;
+inline constexpr char kKeyCtrlX = 0x18;
+inline constexpr char kKeyCtrlZ = 0x1A;
+inline constexpr char kKeyEscape = 0x1B;
+
+// What a key press leaves for the window to do itself.
+enum class KeyAction {
+    None,                // not a shortcut, ignored while busy, or done by the controller
+    NextDifference,      // Ctrl+F: as the next-difference button
+    PreviousDifference,  // Ctrl+B: as the previous-difference button
+    SystemSettings,      // Ctrl+S: the system settings dialog
+};
+
+// How the first activation ended.
+enum class Activation {
+    AlreadyDone,       // not the first activation: nothing was done
+    Shown,             // the window stays open and shows the result
+    ClosedNoMemory,    // buffers could not be allocated: the window closed
+    ClosedUnattended,  // /exec /s: the report step ran and the window closed
+};
+
+class MainController {
+  public:
+    MainController(Session& session, WindowPort& window);
+    MainController(const MainController&) = delete;
+    MainController& operator=(const MainController&) = delete;
+
+    // FormActivate: does its work on the first call only.
+    Activation formActivate();
+
+    // Button3Click: stores the second selector into [NEXTLCHK], runs the processing kind,
+    // rebuilds the lists.
+    void execute(std::int32_t processingKind, std::int32_t resyncChoice);
+    void execute() { execute(session_.processingKind, session_.resyncChoice); }
+
+    // Button5Click: reloads both modules and shows their plain texts.
+    void reload();
+
+    // RadioGroup1Click: 0 -> 2 columns, 1 -> 4, any other -> 8; rebuilds the lists.
+    void selectTabWidth(std::int32_t choice);
+
+    // FormKeyPress: the shortcuts Ctrl+W, Ctrl+X, Ctrl+Z and Esc are carried out here; the
+    // others are handed back. Every key is ignored while an operation runs.
+    KeyAction keyPress(char key);
+
+    // End button: closes the window. EndExecute (the menu item) only while the controls are
+    // enabled.
+    void endButton();
+    void endMenuItem();
+
+    // Opens a file into a pane (file menus, dropped files): messages on refusal and failure, then
+    // the plain texts and the warning lists are shown. Returns the loader's result.
+    int openFile(int side, const std::string& path);
+
+    // Empties a pane and shows the rest.
+    void clearPane(int side);
+
+    // FormClose: stores the processing kind and the window rectangle into the viewer settings
+    // and frees the text buffers and the line tables. Runs once; the viewer settings are written
+    // by the program entry after the window has gone.
+    void formClose();
+
+    // The inputs of an HTML report of the four lists as they stand.
+    ReportInputs reportInputs() const;
+
+    // Writes the HTML report of the four lists (the save button and the unattended run).
+    int writeReport(const std::string& path);
+
+    // The result of the unattended report step: 0 written, -1 no path could be built, -2 the
+    // file could not be written; 1 while no report step ran.
+    int unattendedReportResult() const { return unattendedReport_; }
+    // Where the unattended report was written (empty when it was not).
+    const std::string& reportPath() const { return reportPath_; }
+
+    // Present modules whose text could not be read by the last reload (their lists are empty).
+    const std::vector<int>& unreadableModules() const { return unreadable_; }
+
+    bool controlsEnabled() const { return controlsEnabled_; }
+    bool closed() const { return closed_; }
+
+  private:
+    void enterBusyState();
+    void leaveBusyState();
+    void refreshLists();
+    void reloadModules();
+    void reloadAndShow();
+    void loadWarningLists();
+    void compare(ComparisonMode mode);
+    void runProcessing(std::int32_t kind);
+    void stepComparisonShortcut();
+    void currentStateShortcut();
+    void closeWindow();
+    bool openFromCommandLine(int side, const std::string& path);
+    void unattendedReport();
+
+    Session& session_;
+    WindowPort& window_;
+    TPzConv converter_;
+    AnalysisPreparation preparation_;
+    std::vector<int> unreadable_;
+    std::string reportPath_;
+    int unattendedReport_ = 1;
+    bool controlsEnabled_ = true;
+    bool closed_ = false;
+};
+
+// Exit codes of the controller beyond 0.
+constexpr int kExitNoReport = 2;  // /exec /s wrote no report, or the first activation failed
+
+// What runs between the start-up reading and the exit when there is no window: the first
+// activation on a HeadlessWindow. With /exec /s that is the unattended run (0 when the report
+// was written, 2 when not); otherwise the status-bar step counts are printed on `out` when a
+// module is shown, and the window closes at once. Messages go to the session's sink.
 int runController(Session& session);
+int runController(Session& session, std::FILE* out);
 
 }  // namespace tavelin

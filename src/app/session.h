@@ -11,7 +11,9 @@
 #include "datafiles/module_panes.h"
 #include "datafiles/records.h"
 #include "datafiles/viewer_settings.h"
+#include "display/code_lists.h"
 #include "platform/messages.h"
+#include "warnings/warning_list.h"
 
 namespace tavelin {
 
@@ -36,6 +38,18 @@ struct Session {
     std::uint8_t viewState = 0;  // 3 while the lists show a comparison, else 0
     bool firstActivationDone = false;
     bool busy = false;  // an operation runs: keyboard shortcuts are ignored
+
+    // The selectors of the main window: the processing kind (ComboBox1) and the number of equal
+    // lines that confirm a match after a difference (ComboBox2).
+    std::int32_t processingKind = 0;
+    std::int32_t resyncChoice = 0;
+
+    // What the four lists show: the two code lists and the warning lists under them
+    // (leftWarnings under lists[0], rightWarnings under lists[1]).
+    CodeListModels codeLists;
+    WarningList leftWarnings;
+    WarningList rightWarnings;
+    ExtraColumnNames extraColumnNames;
 
     MessageSink* messages = nullptr;  // where user-facing messages go; nullptr drops them
 };
