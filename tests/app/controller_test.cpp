@@ -1,0 +1,479 @@
+// The controller against a recording window, on module files in a folder of their own.
+
+#include "app/controller.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "app_fixtures.h"
+#include "support/data_file_writer.h"
+#include "temp_folder.h"
+#include "text/module_loader.h"
+
+namespace tavelin {
+namespace {
+
+using apptest::TempFolder;
+
+class RecordingWindow final : public WindowPort {
+  public:
+    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    void setControlsEnabled(bool enabled, bool menus) override {
+        events.push_back(enabled ? (menus ? "enable+menus" : "enable") : "disable");
+    }
+    void listsRebuilt(const Session&) override {
+        events.emplace_back("lists");
+        if (onLists) {
+            onLists();
+        }
+    }
+    void warningListsRebuilt(const Session&) override { events.emplace_back("warnings"); }
+    void selectorsAndFontSet(const Session&) override { events.emplace_back("setup"); }
+    void progress(int) override {}
+    void showDataMonitor(const Session&) override { events.emplace_back("monitor"); }
+    ViewerSettings::WindowRect windowRect() const override { return {11, 22, 633, 944}; }
+    void close() override { events.emplace_back("close"); }
+
+    int count(const std::string& event) const {
+        int n = 0;
+        for (const auto& e : events) {
+            n += e == event ? 1 : 0;
+        }
+        return n;
+    }
+
+    std::vector<std::string> events;
+    std::vector<std::string> messages;
+    std::function<void()> onLists;
+};
+
+class ControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        oldRuntime_ = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+        // Relative module paths resolve in the program folder.
+        oldCwd_ = std::filesystem::current_path();
+        std::filesystem::current_path(program_.path());
+        session_ = std::make_unique<Session>();
+        session_->programFolder = program_.path();
+        session_->workFolder = program_.path();
+        session_->options.silent = true;  // no "System file is invalid." in every test
+    }
+    void TearDown() override {
+        std::filesystem::current_path(oldCwd_);
+        if (oldRuntime_) {
+            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+        }
+    }
+
+    // Stand-alone mode with both files on the command line.
+    void standAlone(CounterSettings settings = apptest::baseCounterSettings()) {
+        apptest::writeStandAloneFolder(program_, settings);
+        session_->options.afterPath = "after.c";
+        session_->options.beforePath = "before.c";
+        startupReading(*session_);
+        session_->options.silent = false;
+        ASSERT_EQ(session_->noDataFile, 1);
+        ASSERT_EQ(session_->extensions.extensionCount, 1);
+    }
+
+    // Data-file mode with both whole files as modules.
+    void dataFileMode() {
+        const CounterSettings settings = apptest::baseCounterSettings();
+        apptest::writeStandAloneFolder(program_, settings);
+        testing::DataFileContent content;
+        content.settings = settings;
+        const std::string_view texts[2] = {apptest::kAfterC, apptest::kBeforeC};
+        const char* names[2] = {"after.c", "before.c"};
+        for (int s = 0; s < kSides; ++s) {
+            ModuleDescriptor& d = content.modules[static_cast<std::size_t>(s)];
+            d.path = names[s];
+            d.moduleName = "inventory";
+            d.endPosition = static_cast<std::int32_t>(texts[s].size()) - 1;
+            d.lineNumber = 1;
+            d.totalSteps = 28;
+            content.presence[static_cast<std::size_t>(s)] = 1;
+        }
+        ASSERT_TRUE(testing::writeDataFile(program_.file("data.dat"), content));
+        session_->options.dataFilePath = program_.file("data.dat");
+        startupReading(*session_);
+        session_->options.silent = false;
+        ASSERT_EQ(session_->noDataFile, 0);
+    }
+
+    MainController& controller() {
+        if (!controller_) {
+            controller_ = std::make_unique<MainController>(*session_, window_);
+        }
+        return *controller_;
+    }
+    StepCountRecord counts() const { return session_->stepCounts; }
+    const CodeList& leftList() const { return session_->codeLists.lists[0]; }
+
+    TempFolder program_;
+    std::unique_ptr<Session> session_;
+    RecordingWindow window_;
+    std::unique_ptr<MainController> controller_;
+    std::optional<std::string> oldRuntime_;
+    std::filesystem::path oldCwd_;
+};
+
+bool sameCounts(const StepCountRecord& a, const StepCountRecord& b) {
+    return a.newSteps == b.newSteps && a.originalSteps == b.originalSteps &&
+           a.changedSteps == b.changedSteps && a.reusedSteps == b.reusedSteps &&
+           a.deletedSteps == b.deletedSteps;
+}
+
+TEST_F(ControllerTest, FilesOnTheCommandLineAreComparedAsTheyStandWithoutExec) {
+    standAlone();
+    EXPECT_EQ(controller().formActivate(), Activation::Shown);
+    EXPECT_TRUE(session_->firstActivationDone);
+    EXPECT_EQ(session_->viewState, 3);
+    // Current state: every line counts, comments and blank lines included.
+    EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 28);
+    EXPECT_EQ(session_->panes.descriptors[kBefore].actualSteps, 28);
+    EXPECT_NE(counts().changedSteps, 0);
+    EXPECT_GE(leftList().rowCount(), 28);
+    EXPECT_TRUE(window_.messages.empty());
+    // The window ends enabled, menus included (stand-alone mode), and the second activation
+    // does nothing.
+    EXPECT_EQ(window_.events.back(), "enable+menus");
+    EXPECT_FALSE(session_->busy);
+    const auto events = window_.events.size();
+    EXPECT_EQ(controller().formActivate(), Activation::AlreadyDone);
+    EXPECT_EQ(window_.events.size(), events);
+}
+
+TEST_F(ControllerTest, ExecRunsTheStepComparisonOrWithSlashRTheCurrentState) {
+    standAlone();
+    session_->options.execMode = true;
+    EXPECT_EQ(controller().formActivate(), Activation::Shown);
+    const StepCountRecord step = counts();
+    // Comments, blank lines and the directives are gone: count_items (10 lines), the cache
+    // line chosen by USE_CACHE and main (6 lines).
+    EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 17);
+    EXPECT_EQ(session_->viewState, 3);
+
+    // The same start with /r compares the texts as they stand.
+    session_ = std::make_unique<Session>();
+    session_->programFolder = program_.path();
+    session_->workFolder = program_.path();
+    session_->options = {};
+    session_->options.execMode = true;
+    session_->options.currentState = true;
+    session_->options.afterPath = "after.c";
+    session_->options.beforePath = "before.c";
+    session_->options.silent = true;
+    startupReading(*session_);
+    RecordingWindow window;
+    MainController current(*session_, window);
+    EXPECT_EQ(current.formActivate(), Activation::ClosedUnattended);
+    EXPECT_FALSE(sameCounts(step, session_->stepCounts));
+    EXPECT_EQ(current.unattendedReportResult(), 0);
+    EXPECT_TRUE(program_.exists("before.c.html"));
+}
+
+TEST_F(ControllerTest, CurrentStateRightAfterAComparisonKeepsItButAfterAViewComparesAfresh) {
+    standAlone();
+    controller().formActivate();
+    controller().execute(kKindStepComparison, 12);
+    const StepCountRecord step = counts();
+    const int stepRows = leftList().rowCount();
+    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->counterSettings.nextlchk, 12);
+
+    controller().execute(kKindCurrentState, 12);
+    EXPECT_TRUE(sameCounts(step, counts()));
+    EXPECT_EQ(leftList().rowCount(), stepRows);
+    EXPECT_EQ(session_->viewState, 3);
+
+    // A view works on the texts as loaded; the next current-state request compares them.
+    controller().reload();
+    EXPECT_EQ(session_->viewState, 0);
+    controller().execute(kKindComments, 12);
+    EXPECT_EQ(session_->viewState, 0);
+    controller().execute(kKindCurrentState, 12);
+    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_FALSE(sameCounts(step, counts()));
+    // Comment deletion left the (now empty) comment lines: 28 lines each side.
+    EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 28);
+}
+
+TEST_F(ControllerTest, UnknownKindsRunNothingAndTheMonitorNeedsDebugMode) {
+    standAlone();
+    controller().formActivate();
+    controller().execute(kKindStepComparison, 0);
+    const StepCountRecord step = counts();
+    EXPECT_EQ(session_->counterSettings.nextlchk, 0);
+
+    for (std::int32_t kind : {-1, 12, 99}) {
+        controller().execute(kind, 0);
+        EXPECT_EQ(session_->viewState, 0) << kind;
+        EXPECT_TRUE(sameCounts(step, counts())) << kind;
+    }
+    controller().execute(kKindDataMonitor, 0);
+    EXPECT_EQ(window_.count("monitor"), 0);
+    session_->viewerSettings.debugMode = 1;
+    controller().execute(kKindDataMonitor, 0);
+    EXPECT_EQ(window_.count("monitor"), 1);
+    EXPECT_EQ(session_->viewState, 0);
+}
+
+TEST_F(ControllerTest, EveryOperationRunsBetweenDisableAndEnable) {
+    standAlone();
+    controller().formActivate();
+    for (std::int32_t kind = 0; kind <= 10; ++kind) {
+        window_.events.clear();
+        controller().execute(kind, 12);
+        ASSERT_GE(window_.events.size(), 3U) << kind;
+        EXPECT_EQ(window_.events.front(), "disable") << kind;
+        EXPECT_EQ(window_.events[window_.events.size() - 2], "lists") << kind;
+        EXPECT_EQ(window_.events.back(), "enable+menus") << kind;
+    }
+    // In data-file mode the menus stay disabled.
+    session_->noDataFile = 0;
+    controller().reload();
+    EXPECT_EQ(window_.events.back(), "enable");
+}
+
+TEST_F(ControllerTest, TabWidthRebuildsTheListsWithoutComparingAgain) {
+    standAlone();
+    controller().formActivate();
+    controller().execute(kKindStepComparison, 12);
+    const StepCountRecord step = counts();
+    ASSERT_GT(leftList().rowCount(), 2);
+    // Row 2 of the step comparison is "\tint total = 0;" (the comment is gone).
+    EXPECT_EQ(leftList().captions[2].substr(0, 9), "        i");
+
+    // A changed file on disk must not show: nothing is reloaded or compared.
+    program_.write("after.c", "int x;\n");
+    controller().selectTabWidth(0);
+    EXPECT_EQ(session_->tabWidth, 2);
+    EXPECT_EQ(session_->viewerSettings.tabNo, 0);
+    EXPECT_EQ(leftList().captions[2].substr(0, 3), "  i");
+    EXPECT_TRUE(sameCounts(step, counts()));
+    controller().selectTabWidth(1);
+    EXPECT_EQ(session_->tabWidth, 4);
+    controller().selectTabWidth(7);
+    EXPECT_EQ(session_->tabWidth, 8);
+}
+
+TEST_F(ControllerTest, ShortcutsAreIgnoredWhileAnOperationRuns) {
+    standAlone();
+    controller().formActivate();
+    session_->resyncChoice = 12;
+
+    // Ctrl+X pressed from inside the list rebuild of another operation does nothing.
+    int nested = 0;
+    window_.onLists = [&] {
+        ++nested;
+        EXPECT_EQ(controller().keyPress(kKeyCtrlX), KeyAction::None);
+    };
+    controller().reload();
+    window_.onLists = nullptr;
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(session_->viewState, 0);
+
+    // Not busy: Ctrl+X runs the step comparison, Ctrl+Z reloads, Ctrl+W compares afresh.
+    EXPECT_EQ(controller().keyPress(kKeyCtrlX), KeyAction::None);
+    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 17);
+    EXPECT_EQ(controller().keyPress(kKeyCtrlZ), KeyAction::None);
+    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(controller().keyPress(kKeyCtrlW), KeyAction::None);
+    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 28);
+    EXPECT_FALSE(session_->busy);
+
+    // The window's own shortcuts come back to it; plain characters do nothing.
+    EXPECT_EQ(controller().keyPress(kKeyCtrlF), KeyAction::NextDifference);
+    EXPECT_EQ(controller().keyPress(kKeyCtrlB), KeyAction::PreviousDifference);
+    EXPECT_EQ(controller().keyPress(kKeyCtrlS), KeyAction::SystemSettings);
+    EXPECT_EQ(controller().keyPress('x'), KeyAction::None);
+    session_->busy = true;
+    EXPECT_EQ(controller().keyPress(kKeyCtrlS), KeyAction::None);
+}
+
+TEST_F(ControllerTest, EscapeClosesOnlyInDataFileModeAndWhileEnabled) {
+    standAlone();
+    controller().formActivate();
+    controller().keyPress(kKeyEscape);
+    EXPECT_FALSE(controller().closed());
+    EXPECT_EQ(window_.count("close"), 0);
+
+    session_->noDataFile = 0;
+    // The menu item's end is refused while the controls are disabled.
+    window_.onLists = [&] {
+        controller().endMenuItem();
+        EXPECT_FALSE(controller().closed());
+    };
+    controller().reload();
+    window_.onLists = nullptr;
+    controller().keyPress(kKeyEscape);
+    EXPECT_TRUE(controller().closed());
+    EXPECT_EQ(window_.count("close"), 1);
+}
+
+TEST_F(ControllerTest, ClosingStoresTheSelectorAndTheRectangleAndFreesTheBuffers) {
+    dataFileMode();
+    session_->viewerSettings.execKind = 6;
+    controller().formActivate();
+    EXPECT_EQ(session_->processingKind, 6);
+    EXPECT_EQ(session_->viewState, 0);  // no /a, /b: plain texts
+    EXPECT_EQ(window_.events.back(), "enable");
+    controller().execute(kKindDelimiters, 3);
+    controller().endButton();
+    EXPECT_EQ(session_->viewerSettings.execKind, 4);
+    EXPECT_EQ(session_->viewerSettings.formTop, 11);
+    EXPECT_EQ(session_->viewerSettings.formLeft, 22);
+    EXPECT_EQ(session_->viewerSettings.formHeight, 633);
+    EXPECT_EQ(session_->viewerSettings.formWidth, 944);
+    EXPECT_TRUE(session_->panes.moduleText[kAfter].empty());
+    EXPECT_TRUE(session_->panes.lines[kBefore].empty());
+    EXPECT_EQ(session_->panes.lineTableSize, 0);
+    // A second close (the window's own close event) changes nothing.
+    session_->processingKind = 1;
+    controller().formClose();
+    EXPECT_EQ(session_->viewerSettings.execKind, 4);
+    // Nothing runs on a closed window.
+    EXPECT_EQ(controller().formActivate(), Activation::AlreadyDone);
+}
+
+TEST_F(ControllerTest, SelectorsOutOfRangeAreLeftWithoutSelection) {
+    standAlone();
+    session_->counterSettings.nextlchk =
+        13;                                  // the settings reader keeps 0..12; a data file may not
+    session_->viewerSettings.execKind = 11;  // the monitor is not offered without debug mode
+    controller().formActivate();
+    EXPECT_EQ(session_->resyncChoice, -1);
+    EXPECT_EQ(session_->processingKind, -1);
+    EXPECT_EQ(window_.count("setup"), 1);
+}
+
+TEST_F(ControllerTest, CommandLinePathsThatAreFoldersOrMissingAreSkippedQuietly) {
+    standAlone();
+    std::filesystem::create_directory(program_.file("folder.c"));
+    session_->options.afterPath = "folder.c";
+    session_->options.beforePath = "missing.c";
+    EXPECT_EQ(controller().formActivate(), Activation::Shown);
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_EQ(session_->panes.module(kAfter), nullptr);
+    EXPECT_EQ(session_->panes.module(kBefore), nullptr);
+    EXPECT_EQ(session_->viewState, 0);  // nothing opened: no comparison
+}
+
+TEST_F(ControllerTest, CommandLineFileWithoutDefinitionShowsTheLoaderMessage) {
+    standAlone();
+    program_.write("notes.txt", "text\n");
+    session_->options.afterPath = "notes.txt";
+    session_->options.silent = true;  // not suppressed: it is a message of opening a file
+    controller().formActivate();
+    ASSERT_EQ(window_.messages.size(), 1U);
+    EXPECT_EQ(window_.messages[0],
+              "The file doesn't open it because there is no extension information.");
+    EXPECT_EQ(session_->panes.module(kAfter), nullptr);
+    EXPECT_NE(session_->panes.module(kBefore), nullptr);
+    // The before file alone: a current-state comparison of one module.
+    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(counts().deletedSteps, 28);
+}
+
+TEST_F(ControllerTest, OpeningAndClearingPanesShowThePlainTexts) {
+    standAlone();
+    session_->options.afterPath.clear();
+    session_->options.beforePath.clear();
+    controller().formActivate();
+    window_.events.clear();
+    EXPECT_EQ(controller().openFile(kAfter, "after.c"), 0);
+    EXPECT_EQ(window_.events,
+              (std::vector<std::string>{"disable", "lists", "warnings", "enable+menus"}));
+    EXPECT_EQ(leftList().rowCount(), 28);
+    EXPECT_EQ(controller().openFile(kBefore, "gone.c"), kLoadCannotOpen);
+    EXPECT_EQ(window_.messages.back(), "The file can not be opened.");
+    controller().clearPane(kAfter);
+    EXPECT_EQ(session_->panes.module(kAfter), nullptr);
+    EXPECT_EQ(leftList().rowCount(), 0);
+    EXPECT_EQ(session_->viewState, 0);
+}
+
+class UnattendedTest : public ControllerTest {
+  protected:
+    void start(const std::string& reportFolder, const std::string& reportName) {
+        standAlone();
+        session_->options.execMode = true;
+        session_->options.silent = true;
+        session_->options.reportFolder = reportFolder;
+        session_->options.reportName = reportName;
+    }
+};
+
+TEST_F(UnattendedTest, WritesTheReportIntoTheSubFolderAndCloses) {
+    start("out", "cmp");
+    std::filesystem::create_directory(program_.file("out"));
+    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
+    EXPECT_EQ(controller().unattendedReportResult(), 0);
+    EXPECT_EQ(controller().reportPath(), program_.path() + "/out/cmp.html");
+    EXPECT_TRUE(program_.exists("out/cmp.html"));
+    EXPECT_EQ(window_.count("close"), 1);
+    EXPECT_TRUE(window_.messages.empty());
+    // An empty [OUTPATH] took the program folder for the rest of the run.
+    EXPECT_EQ(session_->counterSettings.outpath, program_.path());
+}
+
+TEST_F(UnattendedTest, AMissingFolderOrATooLongPathWritesNothingAndShowsNothing) {
+    start("nowhere", "cmp");
+    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
+    EXPECT_EQ(controller().unattendedReportResult(), -2);
+    EXPECT_FALSE(program_.exists("nowhere"));
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_EQ(window_.count("close"), 1);
+
+    session_ = std::make_unique<Session>();
+    controller_.reset();
+    window_ = {};
+    session_->programFolder = program_.path();
+    session_->workFolder = program_.path();
+    start("", "");
+    session_->counterSettings.outpath = std::string(510, 'x');  // 510 + "before.c" + 6 > 521
+    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
+    EXPECT_EQ(controller().unattendedReportResult(), -1);
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_EQ(window_.count("close"), 1);
+}
+
+TEST_F(UnattendedTest, NoModuleMeansNoReport) {
+    start("", "");
+    session_->options.afterPath.clear();
+    session_->options.beforePath.clear();
+    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
+    EXPECT_EQ(controller().unattendedReportResult(), -1);
+}
+
+TEST_F(UnattendedTest, TheReportIsTheOneTheSaveButtonWrites) {
+    start("", "auto");
+    controller().formActivate();
+    const std::string automatic = program_.read("auto.html");
+    ASSERT_FALSE(automatic.empty());
+
+    // The same start with a window: saved by hand, the report has the same bytes.
+    session_ = std::make_unique<Session>();
+    controller_.reset();
+    session_->programFolder = program_.path();
+    session_->workFolder = program_.path();
+    start("", "auto");
+    session_->options.silent = false;
+    EXPECT_EQ(controller().formActivate(), Activation::Shown);
+    EXPECT_EQ(controller().writeReport(program_.file("manual.html")), 0);
+    EXPECT_EQ(program_.read("manual.html"), automatic);
+}
+
+}  // namespace
+}  // namespace tavelin
