@@ -149,7 +149,7 @@ class MainController {
     Session& session_;
     WindowPort& window_;
     TPzConv converter_;
-    AnalysisPreparation preparation_;
+    ProgramPreparation preparation_;
     std::vector<int> unreadable_;
     std::string reportPath_;
     int unattendedReport_ = 1;

@@ -4,7 +4,7 @@
 
 namespace tavelin {
 
-int AnalysisPreparation::prepareSteps(int side, std::vector<unsigned char>& text,
+int ProgramPreparation::prepareSteps(int side, std::vector<unsigned char>& text,
                                       std::int32_t& length, const CounterSettings& settings,
                                       const ExtensionDefinition* definition,
                                       ModuleDescriptor& module, int presence, LineTable& lines,
@@ -14,7 +14,7 @@ int AnalysisPreparation::prepareSteps(int side, std::vector<unsigned char>& text
                          display, displayLength, env_);
 }
 
-int AnalysisPreparation::prepareCurrentState(int /*side*/, std::vector<unsigned char>& text,
+int ProgramPreparation::prepareCurrentState(int /*side*/, std::vector<unsigned char>& text,
                                              std::int32_t& length, const CounterSettings& settings,
                                              ModuleDescriptor& module, int presence,
                                              LineTable& lines) {

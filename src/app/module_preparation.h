@@ -9,14 +9,14 @@
 
 namespace tavelin {
 
-class AnalysisPreparation final : public ModulePreparation {
+class ProgramPreparation final : public ModulePreparation {
   public:
-    AnalysisPreparation(ExtensionTable& table, const CounterSettings& settings,
+    ProgramPreparation(ExtensionTable& table, const CounterSettings& settings,
                         std::string programFolder)
         : macros_(table, settings, std::move(programFolder)),
           env_(programRuleEnvironment(table, &macros_)) {}
-    AnalysisPreparation(const AnalysisPreparation&) = delete;
-    AnalysisPreparation& operator=(const AnalysisPreparation&) = delete;
+    ProgramPreparation(const ProgramPreparation&) = delete;
+    ProgramPreparation& operator=(const ProgramPreparation&) = delete;
 
     int prepareSteps(int side, std::vector<unsigned char>& text, std::int32_t& length,
                      const CounterSettings& settings, const ExtensionDefinition* definition,
