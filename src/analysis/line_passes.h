@@ -37,6 +37,42 @@ void normaliseLineEnds(std::span<U> text) {
     }
 }
 
+// Number of line ends; with eofflg 1, one more when the text after the last line end holds a
+// unit above 0x20. NUL units do not matter; a CR LF pair counts once in mode 0.
+template <class U>
+std::int32_t countLines(std::span<const U> text, int delimit, int eofflg) {
+    const U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    std::int64_t lines = 0;
+    std::int32_t tail = 0;
+    if (delimit >= 1 && delimit <= 3) {
+        const U lead = static_cast<U>(lineEndLead(delimit));
+        lines = std::count(b, b + n, lead);
+        for (std::int32_t i = n; i > 0; --i) {
+            if (b[i - 1] == lead) {
+                tail = i;
+                break;
+            }
+        }
+    } else {
+        int w = 0;
+        for (std::int32_t i = nextLineEnd(b, 0, n, delimit, w); w > 0;
+             i = nextLineEnd(b, tail, n, delimit, w)) {
+            ++lines;
+            tail = i + w;
+        }
+    }
+    if (eofflg == 1) {
+        for (std::int32_t i = tail; i < n; ++i) {
+            if (val(b[i]) > 0x20) {
+                ++lines;
+                break;
+            }
+        }
+    }
+    return clampCount(lines);
+}
+
 // Length of a full-width space sequence at i for the code number (0: none). jisRun tells
 // whether a JIS two-byte run is open.
 template <class U>
@@ -82,7 +118,36 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
     if constexpr (kWide<U>) {
         codeNo = -1;
     }
-    std::int32_t count = 0;
+    std::int64_t count = 0;
+    if (codeNo != 4 || !whiteIsBlank) {
+        // Line by line: a line is blank when it holds no unit (or, with whiteIsBlank, no unit
+        // that is not white space).
+        std::int32_t i = 0;
+        int w = 0;
+        for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
+             e = nextLineEnd(b, i, n, delimit, w)) {
+            bool blank = e == i;
+            if (!blank && whiteIsBlank) {
+                blank = true;
+                std::int32_t j = i;
+                while (j < e) {
+                    const std::int32_t fw = fullWidthSpaceAt(b, e, j, codeNo, false);
+                    if (fw > 0) {
+                        j += fw;
+                    } else if (val(b[j]) <= 0x20) {
+                        ++j;
+                    } else {
+                        blank = false;
+                        break;
+                    }
+                }
+            }
+            count += blank ? 1 : 0;
+            i = e + w;
+        }
+        return clampCount(count);
+    }
+    // JIS: escape sequences switch the two-byte run on and off across lines.
     bool blank = true;
     bool jisRun = false;
     std::int32_t i = 0;
@@ -93,14 +158,6 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
             blank = true;
             i += w;
             continue;
-        }
-        if (!whiteIsBlank || !blank) {
-            blank = false;
-            // Nothing on the rest of this line can make it blank again: go to the next line end.
-            if (!whiteIsBlank || codeNo != 4) {
-                ++i;
-                continue;
-            }
         }
         if (jisEscapeAt(b, n, i, codeNo)) {
             jisRun = jisKanjiInAt(b, i);
@@ -113,7 +170,7 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
             continue;
         }
         const unsigned c = val(b[i]);
-        if (codeNo == 4 && jisRun && c > 0x20) {
+        if (jisRun && c > 0x20) {
             // A two-byte character of the run.
             blank = false;
             i += (i + 1 < n && lineEndAt(b, n, i + 1, delimit) == 0) ? 2 : 1;
@@ -124,7 +181,7 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
         }
         ++i;
     }
-    return count;
+    return clampCount(count);
 }
 
 // At the start of every line: digits become NUL; a space becomes NUL and ends the number;
@@ -236,9 +293,48 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
         runStart = -1;
     };
 
+    // Units that need a closer look; any other unit is code that ends a white run.
+    std::array<bool, 256> special{};
+    for (unsigned u = 0; u <= 0x20; ++u) {
+        special[u] = true;
+    }
+    for (unsigned u = 0; u < 256; ++u) {
+        special[u] = special[u] || rs.stringSet.bits[u] || rs.stringSet.always ||
+                     (codeNo == 1 && u == 0xE3) || (codeNo == 2 && isSjisLead(u)) ||
+                     (codeNo == 3 && u == 0xA1);
+    }
     std::int32_t i = 0;
     while (i < n) {
+        if (!(jis && jisRun)) {
+            const std::int32_t from = i;
+            auto isSpecial = [&](unsigned u) {
+                if (kWide<U> && u > 0xFF) {
+                    return u == 0x3000 || rs.stringSet.test(u);
+                }
+                return special[u];
+            };
+            while (i < n && !isSpecial(val(b[i]))) {
+                ++i;
+            }
+            if (i != from) {
+                runStart = -1;
+            }
+            if (i >= n) {
+                break;
+            }
+        }
         const unsigned c = val(b[i]);
+        if (c <= 0x20 && c != kCr && c != kLf && c != kEsc && !rs.stringSet.test(c)) {
+            // A plain blank: the common case.
+            if (runStart < 0) {
+                runStart = i;
+            }
+            if (mode == SpaceMode::Full) {
+                b[i] = U(0);
+            }
+            ++i;
+            continue;
+        }
         if (rs.stringSet.test(c)) {
             const std::int32_t k = sc.scanStringLiteral(i);
             if (k > 0) {
@@ -297,23 +393,23 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
     std::int64_t removed = 0;
     std::size_t lineNo = 0;  // line of the text as it stands
     std::size_t next = 0;    // next free table entry
-    bool empty = true;
     std::int32_t i = 0;
-    while (i < n) {
-        const unsigned c = val(b[i]);
-        const int w = lineEndAt(b, n, i, delimit);
-        if (w == 0) {
+    int w = 0;
+    for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
+         e = nextLineEnd(b, i, n, delimit, w)) {
+        bool empty = true;
+        for (std::int32_t j = i; j < e; ++j) {
+            const unsigned c = val(b[j]);
             if (c != kNul && c != kCr && c != kLf) {
                 empty = false;
+                break;
             }
-            ++i;
-            continue;
         }
         if (empty) {
-            clearRange(b, i, i + w);
+            clearRange(b, e, e + w);
             removed += w;
-            if (delimit == 3 && i > 0 && val(b[i - 1]) == kCr) {
-                b[i - 1] = U(0);
+            if (delimit == 3 && e > 0 && val(b[e - 1]) == kCr) {
+                b[e - 1] = U(0);
                 ++removed;
             }
         } else if (table != nullptr) {
@@ -323,8 +419,7 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
             ++next;
         }
         ++lineNo;
-        empty = true;
-        i += w;
+        i = e + w;
     }
     return clampCount(removed);
 }

@@ -13,7 +13,6 @@
 #include "datafiles/counter_settings.h"
 #include "datafiles/extension_definition.h"
 #include "datafiles/records.h"
-#include "text/line_count.h"
 
 namespace tavelin {
 
@@ -39,15 +38,10 @@ std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit) {
     std::vector<std::int32_t> ends;
     const U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
-    std::int32_t i = 0;
-    while (i < n) {
-        const int w = lineEndAt(b, n, i, delimit);
-        if (w > 0) {
-            i += w;
-            ends.push_back(i);
-        } else {
-            ++i;
-        }
+    int w = 0;
+    for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
+         e = nextLineEnd(b, ends.back(), n, delimit, w)) {
+        ends.push_back(e + w);
     }
     return ends;
 }
@@ -132,7 +126,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     if (lines != nullptr) {
         loadedEnds = loadedLineEnds(cspan(), d);
     }
-    const std::int32_t l0 = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    const std::int32_t l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
 
     RuleCache<U> cache(def, env);
     std::int64_t noCount = 0;
@@ -150,7 +144,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     }
     md.noCountBytes = clampCount(noCount * unitBytes);
     md.totalBytes = clampCount(std::int64_t{n} * unitBytes - md.noCountBytes);
-    const std::int32_t l1 = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    const std::int32_t l1 = analysis::countLines<U>(cspan(), d, s.eofflg);
     md.totalSteps = l1;
     md.noCountSteps = l0 - l1;
     md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
@@ -207,7 +201,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     }
     n = lines != nullptr ? compactMappingLines(span(), d, loadedEnds, *lines) : compact(span());
     md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
-    md.actualSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    md.actualSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
 
     if (!endsWithLineEnd(cspan(), d)) {
         text[static_cast<std::size_t>(n)] = U(0);
@@ -240,14 +234,14 @@ void countUnitsAsIs(std::vector<U>& text, std::int32_t& length, const CounterSet
     if (d == 3) {
         normaliseLineEnds(span());
     }
-    md.totalSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    md.totalSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
     md.noCountSteps = 0;
     md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
     md.preprocessorBytes = 0;
     md.commentBytes = 0;
     n = compact(span());
     md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
-    md.actualSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
+    md.actualSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
     if (!endsWithLineEnd(cspan(), d)) {
         text[static_cast<std::size_t>(n)] = U(0);
         ++n;

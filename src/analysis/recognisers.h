@@ -231,7 +231,17 @@ class Scanner {
         const bool endsAtLine = !rule->pattern && !rs.multiLineStrings;
         const auto termLen = static_cast<std::int32_t>(term->size());
         const auto escLen = static_cast<std::int32_t>(rule->escape.size());
+        // Units at which something can happen; others are simply part of the literal.
+        const unsigned e0 = escLen > 0 ? val(rule->escape[0]) : kCr;
+        const unsigned t0 = termLen > 0 ? val((*term)[0]) : kCr;
+        const bool sjis = codeNo_ == 2;
         while (q < n_) {
+            const unsigned c = val(b_[q]);
+            if (c != e0 && c != t0 && c != kCr && c != kLf && termLen > 0 &&
+                !(sjis && isSjisLead(c))) {
+                ++q;
+                continue;
+            }
             const int w = lineEndAt(b_, n_, q, delimit_);
             if (w > 0 && endsAtLine) {
                 return q + w - p;
@@ -306,6 +316,22 @@ class Scanner {
             }
             Level& top = stack[static_cast<std::size_t>(depth - 1)];
             const CompiledDelimited<U>& t = *top.rule;
+            if (codeNo_ != 2 && top.counter == 0 && t.nestOpen.empty() && t.nestClose.empty()) {
+                // Jump straight to where the comment can end.
+                if (!t.block()) {
+                    int w = 0;
+                    q = nextLineEnd(b_, q, n_, delimit_, w);
+                    if (q >= n_) {
+                        continue;
+                    }
+                }
+                if (t.singleEndUnit >= 0 && (depth >= limit || rs.blockComments.empty())) {
+                    q = findUnit(b_, q, n_, static_cast<unsigned>(t.singleEndUnit));
+                    if (q >= n_) {
+                        continue;
+                    }
+                }
+            }
             const unsigned u = val(b_[q]);
             const bool canOpen = t.block() && depth < limit && rs.blockCommentSet.test(u);
             if (!t.endSet.test(u) && !canOpen && !(!t.block() && (u == kCr || u == kLf))) {

@@ -84,7 +84,8 @@ struct CompiledDelimited {
     std::vector<UString<U>> ends;
     UString<U> nestOpen;
     UString<U> nestClose;
-    StartSet endSet;  // first units of the end strings
+    StartSet endSet;         // first units of the end strings
+    int singleEndUnit = -1;  // the one unit every end string starts with, if there is one
     bool block() const { return endCount > 0; }
 };
 
@@ -179,6 +180,16 @@ inline CompiledDelimited<U> compileDelimited(const DelimitedRule& r, WidenFuncti
     for (int k = 1; k <= c.endCount; ++k) {
         c.ends.push_back(toUnits<U>(r.strings[static_cast<std::size_t>(k)], widen));
         c.endSet.addFlexible(c.ends.back(), c.fold, commentDelimiter);
+    }
+    if (!c.fold && !c.ends.empty()) {
+        const UString<U>& first = c.ends[0];
+        bool same = !first.empty() && !isSpaceOrTab(val(first[0]));
+        for (const auto& e : c.ends) {
+            same = same && !e.empty() && e[0] == first[0];
+        }
+        if (same) {
+            c.singleEndUnit = static_cast<int>(val(first[0]));
+        }
     }
     c.nestOpen = toUnits<U>(r.nestOpen, widen);
     c.nestClose = toUnits<U>(r.nestClose, widen);

@@ -2,7 +2,9 @@
 // Unit-level helpers shared by every pass. A unit is a byte of 8-bit text or a 16-bit unit of
 // UTF-16 text; the passes are templates over the unit type.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <type_traits>
 
@@ -40,6 +42,52 @@ inline int lineEndAt(const U* b, std::int32_t n, std::int32_t i, int delimit) {
             return c == kLf ? 1 : 0;
         default:
             return 0;
+    }
+}
+
+// Position of the first unit equal to u in [from, n), or n.
+template <class U>
+inline std::int32_t findUnit(const U* b, std::int32_t from, std::int32_t n, unsigned u) {
+    if (from >= n) {
+        return n;
+    }
+    if constexpr (!kWide<U>) {
+        const void* hit =
+            std::memchr(b + from, static_cast<int>(u), static_cast<std::size_t>(n - from));
+        return hit == nullptr ? n : static_cast<std::int32_t>(static_cast<const U*>(hit) - b);
+    } else {
+        return static_cast<std::int32_t>(std::find(b + from, b + n, static_cast<U>(u)) - b);
+    }
+}
+
+// Start of the next line end at or after from (n when there is none) and its width.
+template <class U>
+inline std::int32_t nextLineEnd(const U* b, std::int32_t from, std::int32_t n, int delimit,
+                                int& width) {
+    width = 0;
+    switch (delimit) {
+        case 0:
+            for (std::int32_t i = findUnit(b, from, n, kCr); i < n;
+                 i = findUnit(b, i + 1, n, kCr)) {
+                if (i + 1 < n && val(b[i + 1]) == kLf) {
+                    width = 2;
+                    return i;
+                }
+            }
+            return n;
+        case 1: {
+            const std::int32_t i = findUnit(b, from, n, kCr);
+            width = i < n ? 1 : 0;
+            return i;
+        }
+        case 2:
+        case 3: {
+            const std::int32_t i = findUnit(b, from, n, kLf);
+            width = i < n ? 1 : 0;
+            return i;
+        }
+        default:
+            return n;
     }
 }
 
