@@ -3,7 +3,9 @@
 // become NUL and only compact() moves anything.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "analysis/recognisers.h"
@@ -37,6 +39,29 @@ void normaliseLineEnds(std::span<U> text) {
     }
 }
 
+// Number of units equal to u (eight bytes at a time for 8-bit text).
+template <class U>
+std::int64_t countUnit(const U* b, std::int32_t n, U u) {
+    std::int64_t count = 0;
+    std::int32_t i = 0;
+    if constexpr (!kWide<U>) {
+        constexpr std::uint64_t ones = 0x0101010101010101ULL;
+        constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
+        const std::uint64_t pattern = ones * u;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, b + i, 8);
+            const std::uint64_t x = w ^ pattern;  // zero bytes where the unit is
+            const std::uint64_t t = ((x & low7) + low7) | x;
+            count += std::popcount(~t & ~low7);
+        }
+    }
+    for (; i < n; ++i) {
+        count += b[i] == u ? 1 : 0;
+    }
+    return count;
+}
+
 // Number of line ends; with eofflg 1, one more when the text after the last line end holds a
 // unit above 0x20. NUL units do not matter; a CR LF pair counts once in mode 0.
 template <class U>
@@ -47,7 +72,7 @@ std::int32_t countLines(std::span<const U> text, int delimit, int eofflg) {
     std::int32_t tail = 0;
     if (delimit >= 1 && delimit <= 3) {
         const U lead = static_cast<U>(lineEndLead(delimit));
-        lines = std::count(b, b + n, lead);
+        lines = countUnit(b, n, lead);
         for (std::int32_t i = n; i > 0; --i) {
             if (b[i - 1] == lead) {
                 tail = i;

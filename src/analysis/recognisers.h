@@ -610,6 +610,18 @@ inline std::int32_t skipQuiet(const U* b, std::int32_t n, std::int32_t i, const 
 // end counted after each).
 template <class U>
 std::int32_t deleteNoCountAreas(Scanner<U>& sc) {
+    {
+        // Without areas and regions the pass only skips comments and literals; it can change
+        // the text only through a comment rule that clears its line head.
+        const CompiledRules<U>& own = sc.rules();
+        bool clearsHeads = false;
+        for (const auto& r : own.comments) {
+            clearsHeads = clearsHeads || r.deleteLineHead;
+        }
+        if (own.noCounts.empty() && own.regions.empty() && !clearsHeads) {
+            return 0;
+        }
+    }
     U* b = sc.data();
     const std::int32_t n = sc.size();
     std::int64_t total = 0;
@@ -706,6 +718,9 @@ void deleteListedStrings(Scanner<U>& sc) {
     U* b = sc.data();
     const std::int32_t n = sc.size();
     const CompiledRules<U>& rs = sc.rules();
+    if (rs.deleteStrings.empty()) {
+        return;  // literals are kept anyway
+    }
     std::int32_t i = 0;
     while (i < n) {
         i = skipQuiet(b, n, i, rs.listedPassSet);
