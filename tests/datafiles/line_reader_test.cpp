@@ -6,7 +6,8 @@ namespace tavelin {
 namespace {
 
 TEST(LineReader, TextModeLineEndsLimitsAndNul) {
-    std::string text = std::string("ab\r\ncd\n\r\nlonger line\nx\0y\nlast", 32);
+    const char raw[] = "ab\r\ncd\n\r\nlonger line\nx\0y\nlast";
+    const std::string text(raw, sizeof raw - 1);
     LineReader r(text);
     std::string line;
     ASSERT_TRUE(r.next(line, 100));
