@@ -292,7 +292,9 @@ Activation MainController::formActivate() {
 
     // 7. The text buffers and the line tables.
     if (allocateTextBuffers(s.panes) != 0 || allocateLineRecords(s.panes) != 0) {
-        showUnlessSilent(s, kMsgMemoryFailed);
+        if (!s.options.silent) {
+            window_.showMessage(kMsgMemoryFailed);
+        }
         closeWindow();
         return Activation::ClosedNoMemory;
     }

@@ -157,9 +157,6 @@ class MainController {
     bool closed_ = false;
 };
 
-// Exit codes of the controller beyond 0.
-constexpr int kExitNoReport = 2;  // /exec /s wrote no report, or the first activation failed
-
 // What runs between the start-up reading and the exit when there is no window: the first
 // activation on a HeadlessWindow. With /exec /s that is the unattended run (0 when the report
 // was written, 2 when not); otherwise the status-bar step counts are printed on `out` when a

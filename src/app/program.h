@@ -13,6 +13,7 @@ namespace tavelin {
 constexpr int kExitOk = 0;
 constexpr int kExitAlreadyRunning = 1;  // refused as a second instance
 constexpr int kExitInternalError = 2;   // an unexpected exception ended the run
+constexpr int kExitNoReport = 2;        // /exec /s wrote no report; buffers could not be allocated
 
 // What the program entry takes from its surroundings; tests supply their own.
 struct ProgramHost {
