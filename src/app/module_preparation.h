@@ -12,7 +12,7 @@ namespace tavelin {
 class ProgramPreparation final : public ModulePreparation {
   public:
     ProgramPreparation(ExtensionTable& table, const CounterSettings& settings,
-                        std::string programFolder)
+                       std::string programFolder)
         : macros_(table, settings, std::move(programFolder)),
           env_(programRuleEnvironment(table, &macros_)) {}
     ProgramPreparation(const ProgramPreparation&) = delete;
