@@ -349,7 +349,8 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             }
         }
         const unsigned c = val(b[i]);
-        if (c <= 0x20 && c != kCr && c != kLf && c != kEsc && !rs.stringSet.test(c)) {
+        if (c <= 0x20 && c != kCr && c != kLf && c != kEsc && !(jis && jisRun) &&
+            !rs.stringSet.test(c)) {
             // A plain blank: the common case.
             if (runStart < 0) {
                 runStart = i;

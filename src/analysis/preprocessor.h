@@ -499,6 +499,17 @@ class Preprocessor {
     std::vector<MacroRow> macros_;
 };
 
+// The value of the expression at the start of text (the text after a directive word) for one
+// side; covered receives the units the expression covers.
+template <class U>
+std::int32_t evaluateCondition(int side, std::span<U> text, const ExtensionDefinition* def,
+                               const RuleEnvironment& env, std::int32_t& covered) {
+    RuleCache<U> cache(def, env);
+    Scanner<U> sc(text.data(), static_cast<std::int32_t>(text.size()), PassOptions{}, cache);
+    Preprocessor<U> pp(sc, side, env.macros);
+    return pp.evaluateCondition(0, covered);
+}
+
 // The pass over a span for one side (0 after the change, 1 before it).
 template <class U>
 std::int32_t deletePreprocessor(int side, std::span<U> text, const ExtensionDefinition* def,

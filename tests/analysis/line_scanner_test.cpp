@@ -82,7 +82,8 @@ TEST(LinePasses, SpacesInJisTextTakeTheirShiftSequences) {
     EXPECT_EQ(spaces("a\x1b$B!!\x1b(B\n", SpaceMode::Trailing, 2, 4), "a~~~~~~~~\n");
     // A two-byte character before it keeps its shift-in.
     EXPECT_EQ(spaces("\x1b$B0!!!\x1b(B\n", SpaceMode::Trailing, 2, 4), "\x1b$B0!~~~~~\n");
-    // Outside a run "!!" is text.
+    // Inside a run a control byte is not a blank; outside a run "!!" is text.
+    EXPECT_EQ(spaces("\x1b$B0!\t\x1b(B\n", SpaceMode::Full, 2, 4), "\x1b$B0!\t\x1b(B\n");
     EXPECT_EQ(spaces("!! \n", SpaceMode::Trailing, 2, 4), "!!~\n");
 }
 

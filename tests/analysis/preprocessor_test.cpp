@@ -196,6 +196,15 @@ TEST(Expressions, DefinedNegationAndTheEndOfTheExpression) {
     EXPECT_EQ(covered, 2);
     EXPECT_EQ(evaluate("1 == 1\r\n", {}, &covered), 1);
     EXPECT_EQ(covered, 6);
+    // The same through the UTF-16 form.
+    std::u16string wide = u"A + 1 == 6 // x";
+    FixedMacros provider({macro("A", 5)});
+    RuleEnvironment env;
+    env.macros = &provider;
+    const ExtensionDefinition d = ifdefOnly();
+    EXPECT_EQ(analysis::evaluateCondition<char16_t>(0, std::span<char16_t>(wide), &d, env, covered),
+              1);
+    EXPECT_EQ(covered, 11);
     // A token longer than 127 units is cut, not overrun.
     EXPECT_EQ(evaluate(std::string(500, '7')), INT32_MAX);
 }
