@@ -428,35 +428,6 @@ TEST_F(UnattendedTest, WritesTheReportIntoTheSubFolderAndCloses) {
     EXPECT_EQ(session_->counterSettings.outpath, program_.path());
 }
 
-TEST_F(UnattendedTest, AMissingFolderOrATooLongPathWritesNothingAndShowsNothing) {
-    start("nowhere", "cmp");
-    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
-    EXPECT_EQ(controller().unattendedReportResult(), -2);
-    EXPECT_FALSE(program_.exists("nowhere"));
-    EXPECT_TRUE(window_.messages.empty());
-    EXPECT_EQ(window_.count("close"), 1);
-
-    session_ = std::make_unique<Session>();
-    controller_.reset();
-    window_ = {};
-    session_->programFolder = program_.path();
-    session_->workFolder = program_.path();
-    start("", "");
-    session_->counterSettings.outpath = std::string(510, 'x');  // 510 + "before.c" + 6 > 521
-    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
-    EXPECT_EQ(controller().unattendedReportResult(), -1);
-    EXPECT_TRUE(window_.messages.empty());
-    EXPECT_EQ(window_.count("close"), 1);
-}
-
-TEST_F(UnattendedTest, NoModuleMeansNoReport) {
-    start("", "");
-    session_->options.afterPath.clear();
-    session_->options.beforePath.clear();
-    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
-    EXPECT_EQ(controller().unattendedReportResult(), -1);
-}
-
 TEST_F(UnattendedTest, TheReportIsTheOneTheSaveButtonWrites) {
     start("", "auto");
     controller().formActivate();
