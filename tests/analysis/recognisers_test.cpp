@@ -256,6 +256,33 @@ TEST(ListedStrings, RemovedOutsideLiteralsOnly) {
     EXPECT_EQ(show(t), "~~~~ SQL \"EXEC\" ~~~~~~~~.");
 }
 
+// Stands in for the system code page: the Shift-JIS bracket pair 81 75 / 81 76 and ASCII.
+std::u16string widenSjisBrackets(std::string_view s) {
+    std::u16string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == 0x81 && i + 1 < s.size()) {
+            const auto t = static_cast<unsigned char>(s[++i]);
+            out.push_back(t == 0x75 ? u'\u300C' : t == 0x76 ? u'\u300D' : u'?');
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+TEST(Definitions, Utf16TextComparesWithConvertedDefinitionStrings) {
+    ExtensionDefinition d;
+    d.commentRules = {blockRule("\x81\x75", "\x81\x76")};
+    std::u16string text = u"a \u300Cnote\u300D b \u010C";  // U+010C shares the low byte 0x0C
+    RuleEnvironment env;
+    env.widen = &widenSjisBrackets;
+    EXPECT_EQ(analysis::deleteComments<char16_t>(std::span<char16_t>(text), &d,
+                                                 PassOptions{2, 0, 0}, env),
+              6);
+    EXPECT_EQ(text, std::u16string(u"a ") + std::u16string(6, u'\0') + u" b \u010C");
+}
+
 TEST(Definitions, AMissingDefinitionHasNoRules) {
     auto t = bytes("/* a */ // b");
     EXPECT_EQ(analysis::deleteComments<unsigned char>(t, nullptr, PassOptions{}, RuleEnvironment{}),
