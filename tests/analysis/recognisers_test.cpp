@@ -248,6 +248,34 @@ TEST(Regions, SwitchRulesInsideARegionAndBack) {
     EXPECT_EQ(show(u), "<script>// c");
 }
 
+TEST(Regions, FifteenLevelsAreRemembered) {
+    ExtensionTable table;
+    table.extensionCount = 2;
+    RegionRule r;
+    r.startPattern = "<";
+    r.endPattern = ">";
+    r.extensionName = "inner";
+    table.definitions[0].name = "outer";
+    table.definitions[0].regionRules = {r};
+    table.definitions[1].name = "inner";
+    table.definitions[1].extensionNumber = 1;
+    table.definitions[1].regionRules = {r};
+    table.definitions[1].commentRules = {lineRule("#")};
+    RuleEnvironment env;
+    env.table = &table;
+    auto run = [&](int opens, int closes) {
+        auto t = bytes(std::string(static_cast<std::size_t>(opens), '<') +
+                       std::string(static_cast<std::size_t>(closes), '>') + "# x");
+        analysis::deleteComments<unsigned char>(t, &table.definitions[0], PassOptions{2, 0, 0},
+                                                env);
+        return show(t).substr(static_cast<std::size_t>(opens + closes));
+    };
+    EXPECT_EQ(run(15, 14), "~~~");  // one region still open: the inner rules apply
+    EXPECT_EQ(run(15, 15), "# x");  // all closed: back to the outer rules
+    // The 16th start switches without being remembered, so 15 ends close everything.
+    EXPECT_EQ(run(16, 15), "# x");
+}
+
 TEST(ListedStrings, RemovedOutsideLiteralsOnly) {
     ExtensionDefinition d = test::cLike();
     d.deleteStrings = {"", "EXEC", "END-EXEC"};
