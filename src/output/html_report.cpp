@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "datafiles/line_reader.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 
@@ -45,19 +46,9 @@ class ReportText {
         std::snprintf(buffer, sizeof buffer, format, value);
         text_.append(buffer);
     }
-    std::string textMode() const {
-        std::string out;
-        out.reserve(text_.size() + text_.size() / 32);
-        for (char c : text_) {
-            if (c == '\n') {
-                out.push_back('\r');
-            }
-            out.push_back(c);
-        }
-        return out;
-    }
+    std::string textMode() const { return toTextMode(text_); }
 
-  private:
+private:
     std::string text_;
 };
 
