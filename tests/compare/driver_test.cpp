@@ -1,5 +1,8 @@
 #include "compare/driver.h"
 
+#include "analysis/analysis_environment.h"
+#include "compare/analysis_preparation.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -331,6 +334,50 @@ TEST(ComparisonDriver, StepCountsText) {
     c.deletedSteps = 0;
     EXPECT_EQ(stepCountsText(c),
               "New         5 Original     12 Changed     -3 Re-used 1234567 Deleted      0");
+}
+
+TEST(ComparisonDriver, StepComparisonIgnoresCommentsThroughTheAnalysis) {
+    // With the real analysis: comments that differ do not make lines Added in a step comparison;
+    // in a current-state comparison they do.
+    ModulePanes panes;
+    panes.lineTableSize = 16;
+    for (auto* tables : {&panes.lines, &panes.rows}) {
+        for (auto& t : *tables) {
+            t.assign(16, LineRecord{});
+        }
+    }
+    CounterSettings settings;
+    settings.delimit = 2;
+    ExtensionTable extensions;
+    extensions.extensionCount = 1;
+    DelimitedRule comment;
+    comment.strings[0] = "//";
+    extensions.definitions[0].commentRules.push_back(comment);
+    TPzConv converter;
+    StepCountRecord counts;
+    RuleEnvironment env;
+    env.table = &extensions;
+    AnalysisPreparation preparation(env);
+    auto load = [&](int side, const std::string& text) {
+        const auto s = static_cast<std::size_t>(side);
+        panes.present[s] = true;
+        panes.moduleText[s].assign(text.begin(), text.end());
+        panes.moduleText[s].push_back(0);
+        panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
+    };
+    const std::string after = "int a; // new note\nint b;\n";
+    const std::string before = "int a; // old note\nint b;\n";
+    ComparisonContext context{panes, settings, extensions, converter, counts, preparation, nullptr};
+    load(kAfter, after);
+    load(kBefore, before);
+    runComparison(ComparisonMode::StepComparison, context);
+    EXPECT_EQ(counts.changedSteps, 0);
+    EXPECT_EQ(counts.reusedSteps, 2);
+    load(kAfter, after);
+    load(kBefore, before);
+    runComparison(ComparisonMode::CurrentState, context);
+    EXPECT_EQ(counts.changedSteps, 2);  // the changed line, and the equal line without re-use
+    EXPECT_EQ(panes.lines[kAfter][0].status, static_cast<std::uint8_t>(LineStatus::Added));
 }
 
 }  // namespace
