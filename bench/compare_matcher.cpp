@@ -4,7 +4,9 @@
 //       matches the two files with every option of interest and prints the best wall time of
 //       each (option "1", "AUTO 1", "AUTO 2", "AUTO 3" and the automatic best-of-three run);
 //   bench_compare_matcher --disjoint LINES
-//       matches two generated texts of LINES lines with no line in common, with all 13 options.
+//       matches two generated texts of LINES lines with no line in common, with all 13 options;
+//   bench_compare_matcher --shared-blank LINES
+//       as --disjoint, but both texts have an empty line every tenth line.
 //
 // bench/compare_matcher.sh builds a large pair from local text and times GNU diff beside it.
 
@@ -104,6 +106,42 @@ int pairBench(const char* afterPath, const char* beforePath, int repeats) {
         return bestResult;
     });
     print("AUTO 3 best of three", automatic, one.seconds);
+
+    // The wide-character matcher on the same lines widened to 16-bit units.
+    const std::u16string after16(after.begin(), after.end());
+    const std::u16string before16(before.begin(), before.end());
+    const Timing wide = best(repeats, [&] {
+        MatchOptions o;
+        o.delimiter = 2;
+        o.useReused = true;
+        return tavelin::matchModules(std::span<const char16_t>(after16),
+                                     std::span<const char16_t>(before16), o, ta, tb);
+    });
+    print("option \"1\", 16-bit units", wide, one.seconds);
+    return 0;
+}
+
+// Two texts with nothing in common but a shared empty line every tenth line: every empty line
+// becomes a candidate that the count check rejects, so the single region costs one candidate
+// check per pair of empty lines in its window.
+int sharedBlankBench(int lines) {
+    std::string after;
+    std::string before;
+    for (int i = 0; i < lines; ++i) {
+        after += i % 10 == 0 ? std::string("\r\n") : "after " + std::to_string(i) + "\r\n";
+        before += i % 10 == 0 ? std::string("\r\n") : "before " + std::to_string(i) + "\r\n";
+    }
+    LineTable ta(static_cast<std::size_t>(lines) + 2);
+    LineTable tb(static_cast<std::size_t>(lines) + 2);
+    std::printf("two texts of %d lines sharing only empty lines\n", lines);
+    for (std::int32_t v : {0, 1, 9, 10, 11, 12}) {
+        MatchOptions o;
+        o.resyncCount = v;
+        const Timing t =
+            best(1, [&] { return tavelin::matchModules(bytes(after), bytes(before), o, ta, tb); });
+        const std::string label = "option index " + std::to_string(v);
+        print(label.c_str(), t, 0);
+    }
     return 0;
 }
 
@@ -134,6 +172,9 @@ int disjointBench(int lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--shared-blank") == 0) {
+        return sharedBlankBench(std::atoi(argv[2]));
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--disjoint") == 0) {
         return disjointBench(std::atoi(argv[2]));
     }

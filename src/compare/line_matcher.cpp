@@ -188,15 +188,13 @@ struct SideIds {
 template <class Unit>
 class Interner {
   public:
+    // The table starts small and doubles as distinct lines arrive, so its size follows the
+    // number of distinct lines rather than the number of lines.
     explicit Interner(std::size_t expectedLines) {
-        std::size_t cap = 16;
-        while (cap < expectedLines * 2 + 2) {
-            cap *= 2;
-        }
+        const std::size_t cap = 1024;
+        reps_.reserve(std::min<std::size_t>(expectedLines + 1, 1 << 16));
         slots_.assign(cap, 0);
         mask_ = cap - 1;
-        reps_.reserve(expectedLines + 1);
-        lengths_.reserve(expectedLines + 1);
         const Unit* none = nullptr;
         intern(none, 0, hash(none, 0));  // id 0: the empty line
     }
@@ -248,17 +246,39 @@ class Interner {
         const auto id = static_cast<std::uint32_t>(reps_.size());
         reps_.push_back(p);
         lengths_.push_back(len);
+        hashes_.push_back(h);
         slots_[slot] = tag | (static_cast<std::uint64_t>(id) + 1);
+        if (reps_.size() * 2 > slots_.size()) {
+            grow();
+        }
         return static_cast<std::int32_t>(id);
     }
 
     std::int32_t size() const { return static_cast<std::int32_t>(reps_.size()); }
 
   private:
+    void grow() {
+        std::vector<std::uint64_t> old(slots_.size() * 2, 0);
+        old.swap(slots_);
+        mask_ = slots_.size() - 1;
+        for (std::uint64_t entry : old) {
+            if (entry == 0) {
+                continue;
+            }
+            const auto id = static_cast<std::uint32_t>(entry) - 1;
+            std::size_t slot = static_cast<std::size_t>(hashes_[id]) & mask_;
+            while (slots_[slot] != 0) {
+                slot = (slot + 1) & mask_;
+            }
+            slots_[slot] = entry;
+        }
+    }
+
     std::vector<std::uint64_t> slots_;
     std::size_t mask_ = 0;
     std::vector<const Unit*> reps_;
     std::vector<std::uint32_t> lengths_;
+    std::vector<std::uint64_t> hashes_;  // for rehashing when the table grows
 };
 
 void buildOccurrences(SideIds& side, std::int32_t numIds) {

@@ -297,6 +297,28 @@ TEST(LineMatcher, WideTextsMatchLikeBytes) {
               (MatchResult{2, 1, 0}));
 }
 
+TEST(LineMatcher, ManyDistinctLinesAgreeWithLiteralMatcher) {
+    // Enough distinct lines for the intern table to grow several times.
+    std::string after;
+    std::string before;
+    for (int i = 0; i < 6000; ++i) {
+        const std::string line = "line " + std::to_string(i) + "\r\n";
+        before += line;
+        if (i % 97 == 0) {
+            after += "inserted " + std::to_string(i) + "\r\n";
+        }
+        if (i % 89 != 0) {
+            after += i % 83 == 0 ? "changed\r\n" : line;
+        }
+    }
+    for (int v : {0, 3, 10, 12}) {
+        MatchOptions opt = withCount(v);
+        opt.useReused = true;
+        const Outcome o = match(after, before, opt);
+        EXPECT_GT(o.result.reused, 5800);
+    }
+}
+
 TEST(LineMatcher, ProgressText) {
     EXPECT_EQ(progressText(7), "   7%");
     EXPECT_EQ(progressText(100), " 100%");
