@@ -193,7 +193,7 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
     // display form of each prepared text, which the lists show instead of the compared form.
     std::array<std::vector<unsigned char>, kSides> display;
     std::array<bool, kSides> hasDisplay{false, false};
-    std::array<std::int32_t, kSides> displayLength{0, 0};
+    std::array<std::int32_t, kSides> displayLength{-1, -1};  // -1: not written
     for (int side = 0; side < kSides; ++side) {
         const auto s = static_cast<std::size_t>(side);
         ModuleDescriptor* module = panes.module(side);
@@ -247,8 +247,8 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
     // The lists show the display forms, whose lines correspond one to one with the compared ones.
     for (int side = 0; side < kSides; ++side) {
         const auto s = static_cast<std::size_t>(side);
-        if (!hasDisplay[s]) {
-            continue;
+        if (!hasDisplay[s] || displayLength[s] < 0) {
+            continue;  // no display form was made: the lists show the compared form
         }
         const std::size_t unitSize = panes.module(side)->utf16 == 1 ? 2 : 1;
         const std::size_t units = std::min(static_cast<std::size_t>(std::max(displayLength[s], 0)),
