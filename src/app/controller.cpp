@@ -93,7 +93,7 @@ void MainController::loadWarningLists() {
 void MainController::compare(ComparisonMode mode) {
     WindowProgress progress(window_);
     ComparisonContext context{session_.panes, session_.counterSettings, session_.extensions,
-                              converter_,     session_.stepCounts,      preparation_,
+                              converter_,     session_.stepCounts,      preparation_.modules(),
                               &progress};
     runComparison(mode, context);
 }
