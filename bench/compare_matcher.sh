@@ -27,7 +27,7 @@ echo "GNU diff:"
 start=$(date +%s.%N)
 diff "$work/after.txt" "$work/before.txt" > /dev/null || true
 end=$(date +%s.%N)
-echo "diff                         $(echo "$end - $start" | bc) s"
+echo "diff                         $(awk "BEGIN { print $end - $start }") s"
 
 "$bin" "$work/after.txt" "$work/before.txt" "${REPEATS:-1}"
 "$bin" --disjoint 100000
