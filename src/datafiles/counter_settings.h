@@ -99,6 +99,21 @@ struct CounterSettings {
     std::string csvext2nam;  // [CSVEXT2NAM] < 64
 };
 
+// The line terminator [DELIMIT] stands for: CR LF, CR, LF, LF (mixed); nothing for other values.
+inline std::string_view lineTerminator(std::int32_t delimit) {
+    switch (delimit) {
+        case 0:
+            return "\r\n";
+        case 1:
+            return "\r";
+        case 2:
+        case 3:
+            return "\n";
+        default:
+            return {};
+    }
+}
+
 // The settings file of the step counter, in the program folder.
 constexpr std::string_view kCounterSettingsFileName = "vaelsyst.dat";
 

@@ -133,17 +133,7 @@ struct Parser {
     // "Dlmt" becomes the line delimiter of [DELIMIT]; "None" becomes empty.
     std::string filtered(const std::string& s) const {
         if (s == "Dlmt") {
-            switch (delimit) {
-                case 0:
-                    return "\r\n";
-                case 1:
-                    return "\r";
-                case 2:
-                case 3:
-                    return "\n";
-                default:
-                    return {};
-            }
+            return std::string(lineTerminator(delimit));
         }
         if (s == "None") {
             return {};

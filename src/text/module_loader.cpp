@@ -231,20 +231,6 @@ bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {
 
 }  // namespace
 
-std::string_view lineTerminator(std::int32_t delimit) {
-    switch (delimit) {
-        case 0:
-            return "\r\n";
-        case 1:
-            return "\r";
-        case 2:
-        case 3:
-            return "\n";
-        default:
-            return {};
-    }
-}
-
 void swapByteOrder(std::span<unsigned char> bytes) {
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         std::swap(bytes[i], bytes[i + 1]);

@@ -40,9 +40,6 @@ constexpr std::size_t kTextSlack = 10;
 // the descriptor's 32-bit signed fields.
 constexpr std::int64_t kMaxModuleFileSize = 0x7FFFFFFFLL - 1;
 
-// The line terminator of a [DELIMIT] value: CR LF, CR, LF, LF; empty for any other value.
-std::string_view lineTerminator(std::int32_t delimit);
-
 // Swaps the two bytes of every whole 16-bit unit in place.
 void swapByteOrder(std::span<unsigned char> bytes);
 
