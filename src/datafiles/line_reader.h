@@ -10,7 +10,7 @@
 namespace tavelin {
 
 class LineReader {
-public:
+  public:
     explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
 
     // Reads the next line into `line` without its line end, keeping at most `maxChars` bytes;
@@ -20,7 +20,7 @@ public:
 
     bool atEnd() const { return pos_ >= bytes_.size(); }
 
-private:
+  private:
     std::string_view bytes_;
     std::size_t pos_ = 0;
 };

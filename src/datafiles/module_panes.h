@@ -28,12 +28,14 @@ struct ModulePanes {
     std::int32_t lineTableSize = 0;
 
     const ModuleDescriptor* module(int side) const {
-        return present[static_cast<std::size_t>(side)] ? &descriptors[static_cast<std::size_t>(side)]
-                                                       : nullptr;
+        return present[static_cast<std::size_t>(side)]
+                   ? &descriptors[static_cast<std::size_t>(side)]
+                   : nullptr;
     }
     ModuleDescriptor* module(int side) {
-        return present[static_cast<std::size_t>(side)] ? &descriptors[static_cast<std::size_t>(side)]
-                                                       : nullptr;
+        return present[static_cast<std::size_t>(side)]
+                   ? &descriptors[static_cast<std::size_t>(side)]
+                   : nullptr;
     }
 };
 

@@ -48,7 +48,7 @@ class ReportText {
     }
     std::string textMode() const { return toTextMode(text_); }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -7,7 +7,7 @@
 namespace tavelin {
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // Shows a message with the application title as caption, an exclamation icon and OK.
     virtual void showMessage(std::string_view text) = 0;
