@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-example}
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -24,6 +24,8 @@ example)
     exec tools/run-example.sh build/release/tavelin
     ;;
 test)
+    # Style: every C++ file as clang-format leaves it.
+    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
     cmake --preset default >/dev/null
     cmake --build --preset default
     ctest --preset default -j2
