@@ -3,6 +3,7 @@
 #include "analysis/processing_views.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -152,7 +153,8 @@ TEST(ProcessingViews, Utf16PanesUseTheUnitForm) {
 
 TEST(ProcessingViews, PreprocessingReloadsAndWritesTheCounts) {
     ViewFixture f;
-    const auto dir = std::filesystem::temp_directory_path() / "tavelin_views_test";
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("tavelin_views_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "m.c").string();
     std::ofstream(path, std::ios::binary) << "int a; // c\n\n#include <x.h>\nb;\n";

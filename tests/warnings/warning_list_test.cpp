@@ -1,6 +1,7 @@
 #include "warnings/warning_list.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -145,7 +146,11 @@ TEST(LoadWarnings, ExtraColumnsAndEmptyPanes) {
 class WarningFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(::testing::TempDir()) / "tavelin_warning_files";
+        // One folder per test: the test runner may run several of them at once.
+        dir_ = std::filesystem::path(::testing::TempDir()) /
+               ("tavelin_warning_files_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(::getpid()));
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override {
