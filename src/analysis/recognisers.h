@@ -606,6 +606,26 @@ inline std::int32_t skipQuiet(const U* b, std::int32_t n, std::int32_t i, const 
     return i;
 }
 
+// Steps over a string literal or a region switch starting at i (the comment and no-count passes
+// keep both); returns the units passed, at least 1.
+template <class U>
+inline std::int32_t skipLiteralOrRegion(Scanner<U>& sc, const CompiledRules<U>& rs, std::int32_t i,
+                                        unsigned u) {
+    if (rs.stringSet.test(u)) {
+        const std::int32_t k = sc.scanStringLiteral(i);
+        if (k > 0) {
+            return k;
+        }
+    }
+    if (sc.regionCandidate(u)) {
+        const std::int32_t k = sc.scanRegionSwitch(i);
+        if (k > 0) {
+            return k;
+        }
+    }
+    return 1;
+}
+
 // Deletes the no-count areas; returns the units they covered (with the white space and line
 // end counted after each).
 template <class U>
@@ -650,21 +670,7 @@ std::int32_t deleteNoCountAreas(Scanner<U>& sc) {
                 continue;
             }
         }
-        if (rs.stringSet.test(u)) {
-            const std::int32_t k = sc.scanStringLiteral(i);
-            if (k > 0) {
-                i += k;
-                continue;
-            }
-        }
-        if (sc.regionCandidate(u)) {
-            const std::int32_t k = sc.scanRegionSwitch(i);
-            if (k > 0) {
-                i += k;
-                continue;
-            }
-        }
-        ++i;
+        i += skipLiteralOrRegion(sc, rs, i, u);
     }
     return clampCount(total);
 }
@@ -693,21 +699,7 @@ std::int32_t deleteComments(Scanner<U>& sc) {
                 continue;
             }
         }
-        if (rs.stringSet.test(u)) {
-            const std::int32_t k = sc.scanStringLiteral(i);
-            if (k > 0) {
-                i += k;
-                continue;
-            }
-        }
-        if (sc.regionCandidate(u)) {
-            const std::int32_t k = sc.scanRegionSwitch(i);
-            if (k > 0) {
-                i += k;
-                continue;
-            }
-        }
-        ++i;
+        i += skipLiteralOrRegion(sc, rs, i, u);
     }
     return clampCount(total);
 }
