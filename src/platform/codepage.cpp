@@ -369,11 +369,47 @@ bool isWellFormedUtf8(std::string_view text) {
     return true;
 }
 
+std::string fileSystemToAnsi(std::string_view path) {
+#ifdef _WIN32
+    return std::string(path);
+#else
+    return isWellFormedUtf8(path) ? utf8ToAnsi(path) : std::string(path);
+#endif
+}
+
+std::u16string fileSystemToUtf16(std::string_view path) {
+#ifdef _WIN32
+    return ansiToUtf16(path);
+#else
+    return isWellFormedUtf8(path) ? utf8ToUtf16(path) : ansiToUtf16(path);
+#endif
+}
+
+#ifdef _WIN32
+
 std::string utf8ToAnsi(std::string_view utf8) {
     return utf16ToAnsi(utf8ToUtf16(utf8));
 }
 
-#ifdef _WIN32
+void appendAnsiAsUtf16(std::string_view ansi, std::u16string& out) {
+    out.append(ansiToUtf16(ansi));
+}
+
+void appendUtf16AsAnsi(std::u16string_view utf16, std::string& out) {
+    out.append(utf16ToAnsi(utf16));
+}
+
+void appendUtf8AsAnsi(std::string_view utf8, std::string& out) {
+    out.append(utf8ToAnsi(utf8));
+}
+
+int ansiWidth(char16_t u) {
+    if (u < 0x80) {
+        return 1;
+    }
+    const std::string b = utf16ToAnsi(std::u16string_view(&u, 1));
+    return b.size() == 2 ? 2 : 1;
+}
 
 std::u16string ansiToUtf16(std::string_view ansi) {
     if (ansi.empty() || ansi.size() > static_cast<std::size_t>(INT_MAX)) {
@@ -405,6 +441,8 @@ std::string utf16ToAnsi(std::u16string_view utf16) {
 }
 
 #else
+
+namespace codepage_reference {
 
 std::u16string ansiToUtf16(std::string_view ansi) {
     std::u16string out;
@@ -467,6 +505,199 @@ std::string utf16ToAnsi(std::u16string_view utf16) {
         }
         pos += convertRefusedUnit(utf16, pos, out);
     }
+    return out;
+}
+
+}  // namespace codepage_reference
+
+namespace {
+
+// The code page as tables, built once from the platform converter one character at a time, so
+// that every conversion below gives exactly what the converter gives and needs no converter of
+// its own (which also makes the conversions safe to run on several threads).
+struct Cp932Tables {
+    // Single bytes that are not lead bytes.
+    std::array<char16_t, 256> single{};
+    // Lead byte (as leadIndex gives it) and trail byte: the character, or U+FFFD.
+    std::array<std::array<char16_t, 256>, 60> pair{};
+    // Every BMP unit: its code (below 0x100 one byte, else lead << 8 | trail), or kNone.
+    std::array<std::uint16_t, 65536> code{};
+
+    static constexpr std::uint16_t kNone = 0xFFFF;
+
+    static int leadIndex(unsigned char b) { return b <= 0x9F ? b - 0x81 : b - 0xE0 + 31; }
+
+    Cp932Tables() {
+        // One converter each way, one character per call; what it refuses is handled as the
+        // converting loops above handle it.
+        CodePageConverter decoder(false, kUtf16Native);
+        CodePageConverter encoder(true, kUtf16Native);
+        // The one unit the bytes give, or 0 when the converter refuses them.
+        auto decode = [&decoder](const char* in, std::size_t inLeft) {
+            char16_t unit = 0;
+            char* out = reinterpret_cast<char*>(&unit);
+            std::size_t outLeft = sizeof unit;
+            if (decoder.valid() && decoder.run(in, inLeft, out, outLeft) == 0 && outLeft == 0) {
+                return unit;
+            }
+            return char16_t{0};
+        };
+        for (unsigned b = 0; b < 256; ++b) {
+            const auto byte = static_cast<unsigned char>(b);
+            if (isLeadByte(byte)) {
+                for (unsigned t = 0; t < 256; ++t) {
+                    const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
+                    char16_t u = decode(two, 2);
+                    if (u == 0) {
+                        u = kReplacement;  // a refused pair is one replacement character
+                    }
+                    pair[static_cast<std::size_t>(leadIndex(byte))][t] = u;
+                }
+                continue;
+            }
+            const char one = static_cast<char>(b);
+            char16_t u = b == 0 ? char16_t{0} : decode(&one, 1);
+            if (u == 0 && b != 0) {
+                std::u16string refused;
+                convertRefusedByte(std::string_view(&one, 1), 0, refused);
+                u = refused.empty() ? kReplacement : refused[0];
+            }
+            single[b] = u;
+        }
+        for (unsigned u = 0; u < 65536; ++u) {
+            code[u] = kNone;
+            if (u >= 0xD800 && u <= 0xDFFF) {
+                continue;
+            }
+            const char16_t unit = static_cast<char16_t>(u);
+            std::array<char, 8> buffer{};
+            const char* in = reinterpret_cast<const char*>(&unit);
+            std::size_t inLeft = sizeof unit;
+            char* out = buffer.data();
+            std::size_t outLeft = buffer.size();
+            std::string b;
+            if (encoder.valid() && encoder.run(in, inLeft, out, outLeft) == 0) {
+                b.assign(buffer.data(), buffer.size() - outLeft);
+            } else {
+                convertRefusedUnit(std::u16string_view(&unit, 1), 0, b);
+            }
+            if (b.size() == 1 && (b[0] != '?' || u == '?')) {
+                code[u] = static_cast<unsigned char>(b[0]);
+            } else if (b.size() == 2) {
+                code[u] = static_cast<std::uint16_t>((static_cast<unsigned char>(b[0]) << 8) |
+                                                     static_cast<unsigned char>(b[1]));
+            }
+        }
+    }
+};
+
+const Cp932Tables& tables() {
+    static const Cp932Tables t;
+    return t;
+}
+
+// Appends the code of one BMP unit that is not a surrogate, or '?'.
+void appendCode(const Cp932Tables& t, char16_t u, std::string& out) {
+    const std::uint16_t c = t.code[u];
+    if (c == Cp932Tables::kNone) {
+        out.push_back('?');
+    } else if (c < 0x100) {
+        out.push_back(static_cast<char>(c));
+    } else {
+        out.push_back(static_cast<char>(c >> 8));
+        out.push_back(static_cast<char>(c & 0xFF));
+    }
+}
+
+}  // namespace
+
+void appendAnsiAsUtf16(std::string_view ansi, std::u16string& out) {
+    const Cp932Tables& t = tables();
+    const std::size_t n = ansi.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(ansi[i]);
+        if (!isLeadByte(b)) {
+            out.push_back(t.single[b]);
+        } else if (i + 1 < n && isTrailByte(static_cast<unsigned char>(ansi[i + 1]))) {
+            out.push_back(t.pair[static_cast<std::size_t>(Cp932Tables::leadIndex(b))]
+                                [static_cast<unsigned char>(ansi[i + 1])]);
+            ++i;
+        } else {
+            out.push_back(kReplacement);
+        }
+    }
+}
+
+void appendUtf16AsAnsi(std::u16string_view utf16, std::string& out) {
+    const Cp932Tables& t = tables();
+    const std::size_t n = utf16.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t u = utf16[i];
+        if (isHighSurrogate(u)) {
+            out.push_back('?');
+            if (i + 1 < n && isLowSurrogate(utf16[i + 1])) {
+                ++i;
+            }
+        } else if (isLowSurrogate(u)) {
+            out.push_back('?');
+        } else {
+            appendCode(t, u, out);
+        }
+    }
+}
+
+void appendUtf8AsAnsi(std::string_view utf8, std::string& out) {
+    const Cp932Tables& t = tables();
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const auto b = static_cast<unsigned char>(utf8[pos]);
+        if (b < 0x80) {
+            appendCode(t, b, out);
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t len = decodeUtf8(utf8, pos, cp);
+        if (len == 0) {
+            out.push_back('?');
+            ++pos;
+            continue;
+        }
+        pos += len;
+        if (cp >= 0x10000) {
+            out.push_back('?');
+        } else {
+            appendCode(t, static_cast<char16_t>(cp), out);
+        }
+    }
+}
+
+int ansiWidth(char16_t u) {
+    if (u >= 0xD800 && u <= 0xDFFF) {
+        return 1;
+    }
+    const std::uint16_t c = tables().code[u];
+    return c != Cp932Tables::kNone && c >= 0x100 ? 2 : 1;
+}
+
+std::u16string ansiToUtf16(std::string_view ansi) {
+    std::u16string out;
+    out.reserve(ansi.size());
+    appendAnsiAsUtf16(ansi, out);
+    return out;
+}
+
+std::string utf16ToAnsi(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    appendUtf16AsAnsi(utf16, out);
+    return out;
+}
+
+std::string utf8ToAnsi(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    appendUtf8AsAnsi(utf8, out);
     return out;
 }
 

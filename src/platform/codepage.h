@@ -22,6 +22,24 @@ namespace tavelin {
 // UTF-8 bytes to the system code page.
 std::string utf8ToAnsi(std::string_view utf8);
 
+// The same conversions appending to a buffer the caller keeps (no allocation once it is large
+// enough). On POSIX they work from tables built once from the converter, so they are cheap per
+// call and safe on several threads at once.
+void appendUtf8AsAnsi(std::string_view utf8, std::string& out);
+void appendAnsiAsUtf16(std::string_view ansi, std::u16string& out);
+void appendUtf16AsAnsi(std::u16string_view utf16, std::string& out);
+
+// A path as the file system names it, for a text in the system code page or in Unicode. On
+// POSIX file names are UTF-8; a name that is not well-formed UTF-8 is taken to be in the system
+// code page already (a path written by a Windows program). On Windows paths are in the code page.
+std::string fileSystemToAnsi(std::string_view path);
+std::u16string fileSystemToUtf16(std::string_view path);
+
+// The number of bytes the code page gives a UTF-16 unit that is not a surrogate: 2 for a
+// double-byte character, else 1 (a character the code page lacks becomes one '?'). A surrogate
+// gives 1.
+int ansiWidth(char16_t unit);
+
 // System code page bytes to UTF-16 units.
 std::u16string ansiToUtf16(std::string_view ansi);
 
@@ -41,5 +59,14 @@ bool isWellFormedUtf8(std::string_view text);
 // Extended Additional, small Roman numerals, circled letters and full-width a-z.
 unsigned char upperByte(unsigned char c);
 char16_t upperUnit(char16_t c);
+
+#ifndef _WIN32
+// The conversions straight through iconv, a character at a time where it refuses one. The
+// functions above give the same results from tables; the tests hold them to these.
+namespace codepage_reference {
+std::u16string ansiToUtf16(std::string_view ansi);
+std::string utf16ToAnsi(std::u16string_view utf16);
+}  // namespace codepage_reference
+#endif
 
 }  // namespace tavelin

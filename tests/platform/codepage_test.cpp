@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cwctype>
+#include <random>
 #include <string>
 
 #include <locale.h>
@@ -167,6 +168,64 @@ TEST(UpperCase, UnitsAgreeWithTheCLibraryAndAreIdempotent) {
         ASSERT_EQ(upperUnit(u), u) << std::hex << c;
     }
 }
+
+#ifndef _WIN32
+// iconv of the C library drops the Unicode tag characters (U+E0000..U+E007F) instead of
+// refusing them; the tables make them one '?' like every other character the code page lacks.
+bool holdsTagCharacter(std::u16string_view text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == 0xDB40 && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDC7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The table conversions must give exactly what iconv gives, also for the bytes and units it
+// refuses: every single byte, every lead and trail pair, every BMP unit, and random mixtures
+// (cut pairs, lone surrogates, undefined bytes, UTF-8 with ill-formed sequences).
+TEST(CodePage, TablesAgreeWithIconvEverywhere) {
+    EXPECT_EQ(utf16ToAnsi(u"a\xDB40\xDC12z"), "a?z");
+    for (unsigned lead = 0; lead < 256; ++lead) {
+        for (unsigned trail = 0; trail < 256; ++trail) {
+            const std::string two = bytes({static_cast<int>(lead), static_cast<int>(trail)});
+            ASSERT_EQ(ansiToUtf16(two), codepage_reference::ansiToUtf16(two))
+                << lead << " " << trail;
+        }
+    }
+    for (unsigned u = 0; u <= 0xFFFF; ++u) {
+        const std::u16string one(1, static_cast<char16_t>(u));
+        const std::string expected = codepage_reference::utf16ToAnsi(one);
+        ASSERT_EQ(utf16ToAnsi(one), expected) << std::hex << u;
+        if (u < 0xD800 || u > 0xDFFF) {
+            ASSERT_EQ(ansiWidth(static_cast<char16_t>(u)), static_cast<int>(expected.size()));
+        }
+    }
+    std::mt19937 rng(7);
+    const int interesting[] = {0x00, 0x0A, 0x0D, 0x3C, 0x40, 0x5C, 0x7E, 0x7F, 0x80, 0x81,
+                               0x82, 0x9F, 0xA0, 0xA1, 0xDF, 0xE0, 0xEF, 0xF0, 0xFC, 0xFF};
+    for (int round = 0; round < 3000; ++round) {
+        std::string ansi;
+        std::u16string wide;
+        const int n = static_cast<int>(rng() % 24);
+        for (int i = 0; i < n; ++i) {
+            ansi.push_back(static_cast<char>(rng() % 2 != 0 ? interesting[rng() % 20] : rng()));
+            const unsigned r = rng() % 4;
+            wide.push_back(static_cast<char16_t>(r == 0   ? 0xD800 + rng() % 0x800
+                                                 : r == 1 ? rng() % 0x100
+                                                          : rng() % 0x10000));
+        }
+        ASSERT_EQ(ansiToUtf16(ansi), codepage_reference::ansiToUtf16(ansi));
+        if (!holdsTagCharacter(wide)) {
+            ASSERT_EQ(utf16ToAnsi(wide), codepage_reference::utf16ToAnsi(wide));
+        }
+        const std::string utf8 = "a\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80" + ansi;
+        if (!holdsTagCharacter(utf8ToUtf16(utf8))) {
+            ASSERT_EQ(utf8ToAnsi(utf8), codepage_reference::utf16ToAnsi(utf8ToUtf16(utf8)));
+        }
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace tavelin
