@@ -23,7 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
         }
         tavelin::countLines<unsigned char>({buffer.data(), n + 1}, delimit, 1);
-        tavelin::countLinesUtf16Le({buffer.data(), n + 1}, delimit, 1);
+        std::vector<char16_t> units((n + 1) / 2);
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            units[i] = static_cast<char16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8));
+        }
+        tavelin::countLines<char16_t>({units.data(), units.size()}, delimit, 1);
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "analysis/recognisers.h"
 #include "datafiles/counter_settings.h"
 #include "datafiles/extension_definition.h"
+#include "datafiles/module_panes.h"
 #include "datafiles/records.h"
 
 namespace tavelin {
@@ -251,21 +252,26 @@ void countUnitsAsIs(std::vector<U>& text, std::int32_t& length, const CounterSet
 
 }  // namespace analysis
 
-// Byte-buffer entry points as the panes hold text: 8-bit text, or UTF-16 as little-endian unit
-// pairs when the descriptor's utf16 flag is 1 (lengths then count units). Return 0; no pass
-// fails. A display-form buffer is used only with presence code 1 and [CMPNOFLG] 1.
+// The entry points over a pane's text: 8-bit text in text.bytes, or UTF-16 text in text.units
+// when the descriptor's utf16 flag is 1 (lengths then count units). Return 0; no pass fails. A
+// display-form buffer is used only with presence code 1 and [CMPNOFLG] 1; it receives the same
+// kind of text.
+int analyseModule(int side, ModuleText& text, std::int32_t& length, const CounterSettings& settings,
+                  const ExtensionDefinition* def, ModuleDescriptor& module, int presence,
+                  LineTable* lines, ModuleText* display, std::int32_t* displayLength,
+                  const RuleEnvironment& env);
+
+int countModuleAsIs(ModuleText& text, std::int32_t& length, const CounterSettings& settings,
+                    ModuleDescriptor& module, int presence, LineTable* lines);
+
+// The same over 8-bit text held in a byte buffer, whatever the descriptor's utf16 flag says.
 int analyseModule(int side, std::vector<unsigned char>& text, std::int32_t& length,
                   const CounterSettings& settings, const ExtensionDefinition* def,
                   ModuleDescriptor& module, int presence, LineTable* lines,
                   std::vector<unsigned char>* display, std::int32_t* displayLength,
                   const RuleEnvironment& env);
-
 int countModuleAsIs(std::vector<unsigned char>& text, std::int32_t& length,
                     const CounterSettings& settings, ModuleDescriptor& module, int presence,
                     LineTable* lines);
-
-// UTF-16 text held as little-endian byte pairs, converted to and from units.
-std::vector<char16_t> unitsFromBytes(const std::vector<unsigned char>& bytes);
-void unitsToBytes(const std::vector<char16_t>& units, std::vector<unsigned char>& bytes);
 
 }  // namespace tavelin

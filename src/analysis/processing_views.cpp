@@ -82,7 +82,7 @@ int runProcessingView(int index, ModulePanes& panes, const CounterSettings& sett
         const int rc = reloadBothModules(panes, settings);
         result = rc < 0 ? rc : 0;
     }
-    resetLineTables(panes, 0);
+    resetLineTables(panes, LineStatus::Same);
     const SpaceMode spaceMode =
         (unitsHeld(panes, 0) > 1 && unitsHeld(panes, 1) > 1 && settings.cmpnoflg == 1)
             ? SpaceMode::Full
@@ -91,7 +91,7 @@ int runProcessingView(int index, ModulePanes& panes, const CounterSettings& sett
         const auto sd = static_cast<std::size_t>(side);
         ModuleDescriptor& md = panes.descriptors[sd];
         const ExtensionDefinition* def = table.find(md.extensionNumber);
-        std::vector<unsigned char>& text = panes.moduleText[sd];
+        ModuleText& text = panes.moduleText[sd];
         std::int32_t& length = panes.moduleLength[sd];
         if (index == kViewPreprocessing) {
             if (panes.present[sd] && panes.hasBuffer[sd]) {
@@ -104,24 +104,33 @@ int runProcessingView(int index, ModulePanes& panes, const CounterSettings& sett
             continue;
         }
         if (md.utf16 == 1) {
-            std::vector<char16_t> units = unitsFromBytes(text);
-            applyView<char16_t>(index, side, units, length, settings, def, md.codeNo, spaceMode,
-                                panes.lines[sd], env);
-            unitsToBytes(units, text);
+            applyView<char16_t>(index, side, text.units, length, settings, def, md.codeNo,
+                                spaceMode, panes.lines[sd], env);
         } else {
-            applyView<unsigned char>(index, side, text, length, settings, def, md.codeNo, spaceMode,
-                                     panes.lines[sd], env);
+            applyView<unsigned char>(index, side, text.bytes, length, settings, def, md.codeNo,
+                                     spaceMode, panes.lines[sd], env);
         }
     }
     return result;
 }
 
 const std::vector<MacroEntry>& LoaderMacros::macrosFor(int slot) {
-    ensureMacros(table_, settings_, folder_, slot);
-    if (table_.macroTableOwner == slot && slot >= 0) {
-        return table_.macroTable;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto kept = lists_.find(slot);
+    if (kept != lists_.end()) {
+        return kept->second;
     }
-    return none_;
+    ensureMacros(table_, settings_, folder_, slot);
+    std::vector<MacroEntry>& list = lists_[slot];
+    if (table_.macroTableOwner == slot && slot >= 0) {
+        list = table_.macroTable;
+    }
+    return list;
+}
+
+void LoaderMacros::forget() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    lists_.clear();
 }
 
 RuleEnvironment programRuleEnvironment(const ExtensionTable& table, MacroProvider* macros) {

@@ -3,6 +3,8 @@
 // to both modules, so that a user can see what each language rule removes.
 
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,18 +36,23 @@ enum ProcessingView : int {
 int runProcessingView(int index, ModulePanes& panes, const CounterSettings& settings,
                       const ExtensionTable& table, const RuleEnvironment& env);
 
-// A macro provider over the loader's on-demand macro table.
+// A macro provider over the loader's on-demand macro table. The list of each slot is read once
+// and kept until forget(), so the lists it hands out stay valid and two analyses can ask for
+// them at the same time.
 class LoaderMacros final : public MacroProvider {
   public:
     LoaderMacros(ExtensionTable& table, const CounterSettings& settings, std::string programFolder)
         : table_(table), settings_(settings), folder_(std::move(programFolder)) {}
     const std::vector<MacroEntry>& macrosFor(int slot) override;
+    // Drops the kept lists: the next request reads the definition file again.
+    void forget();
 
   private:
     ExtensionTable& table_;
     const CounterSettings& settings_;
     std::string folder_;
-    std::vector<MacroEntry> none_;
+    std::mutex mutex_;
+    std::map<int, std::vector<MacroEntry>> lists_;
 };
 
 // The environment the program uses: region targets from the table, macros from the loader and

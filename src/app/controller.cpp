@@ -6,6 +6,7 @@
 #include "analysis/processing_views.h"
 #include "app/program.h"
 #include "compare/driver.h"
+#include "text/encoding.h"
 #include "text/module_loader.h"
 
 namespace tavelin {
@@ -30,6 +31,11 @@ bool namesFolder(const std::string& path) {
     return ec || !std::filesystem::exists(st) || std::filesystem::is_directory(st);
 }
 
+class NoMessages final : public MessageSink {
+  public:
+    void showMessage(std::string_view) override {}
+};
+
 std::int32_t selectorIndex(std::int32_t value, std::int32_t count) {
     return value >= 0 && value < count ? value : -1;
 }
@@ -42,29 +48,46 @@ MainController::MainController(Session& session, WindowPort& window)
       preparation_(session.extensions, session.counterSettings, session.programFolder) {}
 
 void MainController::enterBusyState() {
-    controlsEnabled_ = false;
-    session_.busy = true;
-    window_.setControlsEnabled(false, false);
+    if (busyDepth_++ == 0) {
+        window_.setControlsEnabled(false, false);
+    }
 }
 
 void MainController::leaveBusyState() {
-    controlsEnabled_ = true;
-    session_.busy = false;
+    if (busyDepth_ == 0 || --busyDepth_ > 0) {
+        return;
+    }
     window_.setControlsEnabled(true, session_.noDataFile == 1);
+    // A close asked for while the operation ran is carried out now that nothing uses the texts.
+    if (closeRequested_ && !closed_) {
+        closeWindow();
+    }
+}
+
+void MainController::listsWillChange() {
+    if (!listsDetached_) {
+        listsDetached_ = true;
+        window_.listsAboutToChange();
+    }
 }
 
 void MainController::refreshLists() {
+    listsWillChange();
     DisplayOptions options;
     options.listPosition = session_.viewerSettings.listPosition();
     options.tabWidth = session_.tabWidth;
     options.viewState = session_.viewState;
-    tavelin::refreshLists(session_.codeLists, session_.panes, session_.counterSettings, options,
-                          session_.stepCounts);
+    window_.runLong([&] {
+        tavelin::refreshLists(session_.codeLists, session_.panes, session_.counterSettings, options,
+                              session_.stepCounts);
+    });
+    listsDetached_ = false;
     window_.listsRebuilt(session_);
 }
 
 void MainController::reloadModules() {
-    reloadBothModules(session_.panes, session_.counterSettings);
+    listsWillChange();
+    window_.runLong([&] { reloadBothModules(session_.panes, session_.counterSettings); });
     // A present module that read nothing shows an empty list; remember it so that a run without
     // a window can say why.
     unreadable_.clear();
@@ -79,23 +102,33 @@ void MainController::reloadModules() {
 
 void MainController::reloadAndShow() {
     reloadModules();
-    session_.viewState = 0;
+    session_.viewState = ViewState::Plain;
     refreshLists();
 }
 
+void MainController::warningListsWillChange() {
+    if (!warningsDetached_) {
+        warningsDetached_ = true;
+        window_.warningListsAboutToChange();
+    }
+}
+
 void MainController::loadWarningLists() {
+    warningListsWillChange();
     tavelin::loadWarningLists(session_.leftWarnings, session_.rightWarnings,
                               session_.panes.module(kAfter), session_.panes.module(kBefore),
                               session_.counterSettings, session_.viewerSettings.listPosition());
+    warningsDetached_ = false;
     window_.warningListsRebuilt(session_);
 }
 
 void MainController::compare(ComparisonMode mode) {
+    listsWillChange();
     WindowProgress progress(window_);
     ComparisonContext context{session_.panes, session_.counterSettings, session_.extensions,
                               converter_,     session_.stepCounts,      preparation_.modules(),
-                              &progress};
-    runComparison(mode, context);
+                              &progress,      session_.resyncChoice};
+    window_.runLong([&] { runComparison(mode, context); });
 }
 
 void MainController::runProcessing(std::int32_t kind) {
@@ -103,14 +136,14 @@ void MainController::runProcessing(std::int32_t kind) {
         case kKindStepComparison:
             reloadModules();
             compare(ComparisonMode::StepComparison);
-            session_.viewState = 3;
+            session_.viewState = ViewState::Comparison;
             return;
         case kKindCurrentState:
             // A comparison already on show is kept as it is.
-            if (session_.viewState != 3) {
+            if (session_.viewState != ViewState::Comparison) {
                 compare(ComparisonMode::CurrentState);
             }
-            session_.viewState = 3;
+            session_.viewState = ViewState::Comparison;
             return;
         case kKindPreprocessing:
         case kKindNoCountAreas:
@@ -121,138 +154,210 @@ void MainController::runProcessing(std::int32_t kind) {
         case kKindPreprocessor:
         case kKindDeleteStrings:
         case kKindLeadingBytes:
-            runProcessingView(kind, session_.panes, session_.counterSettings, session_.extensions,
-                              preparation_.environment());
+            listsWillChange();
+            window_.runLong([&] {
+                runProcessingView(kind, session_.panes, session_.counterSettings,
+                                  session_.extensions, preparation_.environment());
+            });
             if (kind == kKindPreprocessing) {
                 unreadable_.clear();
             }
-            session_.viewState = 0;
+            session_.viewState = ViewState::Plain;
             return;
         case kKindDataMonitor:
             if (session_.viewerSettings.debugMode == 1) {
                 window_.showDataMonitor(session_);
             }
-            session_.viewState = 0;
+            session_.viewState = ViewState::Plain;
             return;
         default:
-            session_.viewState = 0;
+            session_.viewState = ViewState::Plain;
             return;
     }
 }
 
 void MainController::execute(std::int32_t processingKind, std::int32_t resyncChoice) {
+    if (busy() || closed_) {
+        return;
+    }
     session_.processingKind = processingKind;
     session_.resyncChoice = resyncChoice;
     enterBusyState();
-    // The comparison reads the choice from the counter settings.
-    session_.counterSettings.nextlchk = resyncChoice;
     runProcessing(processingKind);
     refreshLists();
     leaveBusyState();
 }
 
 void MainController::reload() {
+    if (busy() || closed_) {
+        return;
+    }
     enterBusyState();
     reloadAndShow();
     leaveBusyState();
 }
 
 void MainController::selectTabWidth(std::int32_t choice) {
+    if (busy() || closed_) {
+        return;
+    }
     enterBusyState();
     session_.tabWidth = session_.viewerSettings.setTabChoice(choice);
-    refreshLists();
+    session_.codeLists.tabWidth = session_.tabWidth;
+    window_.captionsChanged(session_);
+    leaveBusyState();
+}
+
+void MainController::selectEncoding(int list, int codeNo) {
+    if (busy() || closed_ || list < 0 || list > 1 || codeNo < 0 || codeNo >= kEncodingChoices) {
+        return;
+    }
+    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
+    const ModuleDescriptor* module = session_.panes.module(side);
+    if (module == nullptr || module->utf16 != 0 || module->codeNo == codeNo) {
+        return;
+    }
+    enterBusyState();
+    setModuleCodeNo(session_.panes, side, codeNo);
+    refreshHeadings(session_.codeLists, session_.panes);
+    window_.captionsChanged(session_);
     leaveBusyState();
 }
 
 void MainController::stepComparisonShortcut() {
     enterBusyState();
-    session_.counterSettings.nextlchk = session_.resyncChoice;
     reloadModules();
     compare(ComparisonMode::StepComparison);
-    session_.viewState = 3;
+    session_.viewState = ViewState::Comparison;
     refreshLists();
     leaveBusyState();
 }
 
 void MainController::currentStateShortcut() {
     enterBusyState();
-    session_.counterSettings.nextlchk = session_.resyncChoice;
-    if (session_.viewState != 3) {
+    if (session_.viewState != ViewState::Comparison) {
         compare(ComparisonMode::CurrentState);
     }
-    session_.viewState = 3;
+    session_.viewState = ViewState::Comparison;
     refreshLists();
     leaveBusyState();
 }
 
 KeyAction MainController::keyPress(char key) {
-    if (session_.busy || closed_) {
+    if (busy() || closed_) {
         return KeyAction::None;
     }
-    // The handler itself counts as an operation: a key it leads to is ignored meanwhile.
-    session_.busy = true;
-    KeyAction action = KeyAction::None;
     switch (key) {
         case kKeyCtrlF:
-            action = KeyAction::NextDifference;
-            break;
+            return KeyAction::NextDifference;
         case kKeyCtrlB:
-            action = KeyAction::PreviousDifference;
-            break;
+            return KeyAction::PreviousDifference;
         case kKeyCtrlS:
-            action = KeyAction::SystemSettings;
-            break;
+            return KeyAction::SystemSettings;
         case kKeyCtrlW:
             currentStateShortcut();
-            break;
+            return KeyAction::None;
         case kKeyCtrlX:
             stepComparisonShortcut();
-            break;
+            return KeyAction::None;
         case kKeyCtrlZ:
             reload();
-            break;
+            return KeyAction::None;
         case kKeyEscape:
             // Only the data-file edition closes on Esc, and only while End could be pressed.
-            if (session_.noDataFile == 0 && controlsEnabled_) {
-                session_.busy = false;
+            if (session_.noDataFile == 0) {
                 closeWindow();
-                return KeyAction::None;
             }
-            break;
+            return KeyAction::None;
         default:
-            break;
+            return KeyAction::None;
     }
-    session_.busy = false;
-    return action;
 }
 
 void MainController::endButton() {
+    if (busy()) {
+        closeRequested_ = true;
+        return;
+    }
     closeWindow();
 }
 
 void MainController::endMenuItem() {
-    if (controlsEnabled_) {
+    if (!busy()) {
         closeWindow();
     }
 }
 
-int MainController::openFile(int side, const std::string& path) {
+bool MainController::requestClose() {
+    if (closed_) {
+        return true;
+    }
+    if (busy()) {
+        closeRequested_ = true;
+        return false;
+    }
+    formClose();
+    return true;
+}
+
+int MainController::openFileInto(int side, const std::string& path, bool show) {
     OpenFileHooks hooks;
-    hooks.enterBusy = [this] { enterBusyState(); };
-    hooks.onOpened = [this] {
-        reloadAndShow();
-        loadWarningLists();
+    hooks.enterBusy = [this] {
+        enterBusyState();
+        listsWillChange();
+        warningListsWillChange();
     };
-    hooks.leaveBusy = [this] { leaveBusyState(); };
+    hooks.onOpened = [this, show] {
+        if (show) {
+            reloadAndShow();
+        }
+    };
+    hooks.leaveBusy = [this, show] {
+        if (show) {
+            // The panes changed (a failed open leaves the pane empty): show them as they are.
+            if (listsDetached_) {
+                session_.viewState = ViewState::Plain;
+                refreshLists();
+            }
+            loadWarningLists();
+        }
+        leaveBusyState();
+    };
     return openFileIntoPane(session_.panes, side, path, session_.extensions,
                             session_.counterSettings, window_, hooks);
 }
 
+int MainController::openFile(int side, const std::string& path) {
+    if (busy() || closed_) {
+        return kOpenRefusedBusy;
+    }
+    return openFileInto(side, path, true);
+}
+
 void MainController::clearPane(int side) {
+    if (busy() || closed_) {
+        return;
+    }
     enterBusyState();
+    listsWillChange();
     tavelin::clearPane(session_.panes, side);
     reloadAndShow();
     loadWarningLists();
+    leaveBusyState();
+}
+
+void MainController::applySettings(SettingsChange change, bool listPositionChanged) {
+    if (busy() || closed_ || change == SettingsChange::None) {
+        return;
+    }
+    enterBusyState();
+    if (change == SettingsChange::Lists) {
+        reloadAndShow();
+        if (listPositionChanged) {
+            // The warning lists stay under the code list of their module.
+            loadWarningLists();
+        }
+    }
     leaveBusyState();
 }
 
@@ -260,18 +365,21 @@ bool MainController::openFromCommandLine(int side, const std::string& path) {
     if (path.empty() || namesFolder(path)) {
         return false;
     }
-    return openFile(side, path) == kLoadOk;
+    // The activation reads and shows everything again once both files are open, so the open
+    // itself shows nothing.
+    return openFileInto(side, path, false) == kLoadOk;
 }
 
 Activation MainController::formActivate() {
-    if (session_.firstActivationDone || closed_) {
+    if (session_.firstActivationDone || closed_ || busy()) {
         return Activation::AlreadyDone;
     }
     Session& s = session_;
     const bool debug = s.viewerSettings.debugMode == 1;
 
-    // 1. The selectors from the settings; the tab choice rebuilds the lists as a click would.
-    selectTabWidth(s.viewerSettings.tabNo);
+    // 1. The selectors from the settings.
+    s.tabWidth = s.viewerSettings.setTabChoice(s.viewerSettings.tabNo);
+    s.codeLists.tabWidth = s.tabWidth;
     s.resyncChoice = selectorIndex(s.counterSettings.nextlchk, kResyncChoices);
     s.processingKind = selectorIndex(s.viewerSettings.execKind, debug ? 12 : 11);
 
@@ -285,49 +393,50 @@ Activation MainController::formActivate() {
     window_.selectorsAndFontSet(s);
     s.firstActivationDone = true;
 
+    enterBusyState();
     // 6. Files named on the command line (each with the loader's own messages).
     const bool afterOpened = openFromCommandLine(kAfter, s.options.afterPath);
     const bool beforeOpened = openFromCommandLine(kBefore, s.options.beforePath);
     const bool opened = afterOpened || beforeOpened;
 
     // 7. The text buffers and the line tables.
+    listsWillChange();
     if (allocateTextBuffers(s.panes) != 0 || allocateLineRecords(s.panes) != 0) {
         if (!s.options.silent) {
             window_.showMessage(kMsgMemoryFailed);
         }
+        busyDepth_ = 0;
         closeWindow();
         return Activation::ClosedNoMemory;
     }
 
-    enterBusyState();
     if (!s.options.execMode) {
         // 8. The plain texts; files named on the command line are compared as they stand.
-        reloadAndShow();
         if (opened) {
+            reloadModules();
             compare(ComparisonMode::CurrentState);
-            s.viewState = 3;
-            refreshLists();
+            s.viewState = ViewState::Comparison;
+        } else {
+            reloadModules();
+            s.viewState = ViewState::Plain;
         }
+        refreshLists();
         loadWarningLists();
         leaveBusyState();
-        return Activation::Shown;
+        return closed_ ? Activation::AlreadyDone : Activation::Shown;
     }
 
     // 9. The automatic processing.
-    if (s.options.currentState) {
-        reloadAndShow();
-        compare(ComparisonMode::CurrentState);
-    } else {
-        reloadModules();
-        compare(ComparisonMode::StepComparison);
-    }
-    s.viewState = 3;
+    reloadModules();
+    compare(s.options.currentState ? ComparisonMode::CurrentState : ComparisonMode::StepComparison);
+    s.viewState = ViewState::Comparison;
     refreshLists();
     loadWarningLists();
+
     leaveBusyState();
 
     if (!s.options.silent) {
-        return Activation::Shown;
+        return closed_ ? Activation::AlreadyDone : Activation::Shown;
     }
     // 10. The unattended run saves the report and closes, whatever happened.
     unattendedReport();
@@ -375,7 +484,15 @@ ReportInputs MainController::reportInputs() const {
 }
 
 int MainController::writeReport(const std::string& path) {
-    return writeHtmlReport(path, reportInputs(), session_.options.silent, window_);
+    int result = -1;
+    const ReportInputs inputs = reportInputs();
+    // Written on the window's worker; the message, if any, is shown here afterwards.
+    NoMessages quiet;
+    window_.runLong([&] { result = writeHtmlReport(path, inputs, true, quiet); });
+    if (result != 0 && !session_.options.silent) {
+        window_.showMessage(kMsgReportNotSaved);
+    }
+    return result;
 }
 
 void MainController::closeWindow() {
@@ -390,15 +507,19 @@ void MainController::formClose() {
     closed_ = true;
     session_.viewerSettings.execKind = session_.processingKind;
     session_.viewerSettings.setWindowRect(window_.windowRect());
+    listsWillChange();
+    warningListsWillChange();
     ModulePanes& panes = session_.panes;
     for (std::size_t s = 0; s < kSides; ++s) {
-        panes.moduleText[s] = {};
+        panes.moduleText[s].clear();
         panes.hasBuffer[s] = false;
         panes.moduleLength[s] = 0;
         panes.lines[s] = {};
-        panes.rows[s] = {};
     }
     panes.lineTableSize = 0;
+    for (CodeList& list : session_.codeLists.lists) {
+        list.rows = {};
+    }
 }
 
 int runController(Session& session, std::FILE* out) {

@@ -46,6 +46,8 @@ inline constexpr std::array<std::string_view, 12> kProcessingCaptions = {
 inline constexpr std::int32_t kResyncChoices = 13;
 
 inline constexpr std::string_view kMsgMemoryFailed = "It failed in the memory securing.";
+inline constexpr std::string_view kMsgReportNotSaved =
+    "Data cannot be preserved, because the capacity of the disk is insufficient.";
 
 // Control characters of the keyboard shortcuts as the window receives them.
 inline constexpr char kKeyCtrlB = 0x02;
@@ -72,25 +74,45 @@ enum class Activation {
     ClosedUnattended,  // /exec /s: the report step ran and the window closed
 };
 
+// A code page a list's encoding menu can choose (codeNo 0..4 of 8-bit text).
+inline constexpr int kEncodingChoices = 5;
+
+// What the settings dialog changed, as the main window applies it.
+enum class SettingsChange {
+    None = 0,     // nothing: the window stays as it is
+    Lists = 1,    // the list position or a line colour: the lists are shown anew
+    Display = 2,  // only the logo, the status width or the help texts
+};
+
 class MainController {
   public:
     MainController(Session& session, WindowPort& window);
     MainController(const MainController&) = delete;
     MainController& operator=(const MainController&) = delete;
 
+    // Every entry point below that starts an operation does nothing while another one runs
+    // (busy()): the window's controls are disabled then, but events can still arrive while the
+    // window keeps painting during a long operation.
+
     // FormActivate: does its work on the first call only.
     Activation formActivate();
 
-    // Button3Click: stores the second selector into [NEXTLCHK], runs the processing kind,
-    // rebuilds the lists.
+    // Button3Click: runs the processing kind with the second selector's choice, rebuilds the
+    // lists.
     void execute(std::int32_t processingKind, std::int32_t resyncChoice);
     void execute() { execute(session_.processingKind, session_.resyncChoice); }
 
     // Button5Click: reloads both modules and shows their plain texts.
     void reload();
 
-    // RadioGroup1Click: 0 -> 2 columns, 1 -> 4, any other -> 8; rebuilds the lists.
+    // RadioGroup1Click: 0 -> 2 columns, 1 -> 4, any other -> 8. The rows stay; their captions
+    // are formatted anew.
     void selectTabWidth(std::int32_t choice);
+
+    // An item of a code list's encoding menu: the module the list shows (0 left, 1 right) is
+    // shown in the encoding codeNo (0..4) from now on, without a new comparison. Nothing happens
+    // when the module already has that encoding, is absent or is UTF-16.
+    void selectEncoding(int list, int codeNo);
 
     // FormKeyPress: the shortcuts Ctrl+W, Ctrl+X, Ctrl+Z and Esc are carried out here; the
     // others are handed back. Every key is ignored while an operation runs.
@@ -101,12 +123,22 @@ class MainController {
     void endButton();
     void endMenuItem();
 
+    // The window is asked to close (its close button, the desktop). Returns true when it may
+    // close now (the closing steps have run); while an operation runs the close is remembered
+    // and carried out when the operation ends, and false is returned.
+    bool requestClose();
+
     // Opens a file into a pane (file menus, dropped files): messages on refusal and failure, then
-    // the plain texts and the warning lists are shown. Returns the loader's result.
+    // the plain texts and the warning lists are shown. Returns the loader's result, or
+    // kOpenRefusedBusy while an operation runs.
     int openFile(int side, const std::string& path);
 
     // Empties a pane and shows the rest.
     void clearPane(int side);
+
+    // After the settings dialog: the lists are shown anew for a change of the list position or
+    // a colour (and the warning lists follow their code lists when the position changed).
+    void applySettings(SettingsChange change, bool listPositionChanged);
 
     // FormClose: stores the processing kind and the window rectangle into the viewer settings
     // and frees the text buffers and the line tables. Runs once; the viewer settings are written
@@ -128,12 +160,16 @@ class MainController {
     // Present modules whose text could not be read by the last reload (their lists are empty).
     const std::vector<int>& unreadableModules() const { return unreadable_; }
 
-    bool controlsEnabled() const { return controlsEnabled_; }
+    bool busy() const { return busyDepth_ > 0; }
+    bool controlsEnabled() const { return busyDepth_ == 0; }
     bool closed() const { return closed_; }
+    bool closeRequested() const { return closeRequested_; }
 
   private:
     void enterBusyState();
     void leaveBusyState();
+    void listsWillChange();
+    void warningListsWillChange();
     void refreshLists();
     void reloadModules();
     void reloadAndShow();
@@ -143,6 +179,7 @@ class MainController {
     void stepComparisonShortcut();
     void currentStateShortcut();
     void closeWindow();
+    int openFileInto(int side, const std::string& path, bool show);
     bool openFromCommandLine(int side, const std::string& path);
     void unattendedReport();
 
@@ -153,9 +190,15 @@ class MainController {
     std::vector<int> unreadable_;
     std::string reportPath_;
     int unattendedReport_ = 1;
-    bool controlsEnabled_ = true;
+    int busyDepth_ = 0;
+    bool listsDetached_ = false;
+    bool warningsDetached_ = false;
+    bool closeRequested_ = false;
     bool closed_ = false;
 };
+
+// openFile's answer while another operation runs.
+inline constexpr int kOpenRefusedBusy = -6;
 
 // What runs between the start-up reading and the exit when there is no window: the first
 // activation on a HeadlessWindow. With /exec /s that is the unattended run (0 when the report

@@ -15,7 +15,7 @@ class ProgramPreparation {
                        std::string programFolder)
         : macros_(table, settings, std::move(programFolder)),
           env_(programRuleEnvironment(table, &macros_)),
-          preparation_(env_) {}
+          preparation_(env_, macros_) {}
     ProgramPreparation(const ProgramPreparation&) = delete;
     ProgramPreparation& operator=(const ProgramPreparation&) = delete;
 
@@ -25,9 +25,36 @@ class ProgramPreparation {
     const RuleEnvironment& environment() const { return env_; }
 
   private:
+    // Re-reads the macro lists for every comparison, before the two sides run concurrently.
+    class Preparation final : public ModulePreparation {
+      public:
+        Preparation(const RuleEnvironment& env, LoaderMacros& macros)
+            : analysis_(env), macros_(macros) {}
+        int prepareSteps(int side, ModuleText& text, std::int32_t& length,
+                         const CounterSettings& settings, const ExtensionDefinition* definition,
+                         ModuleDescriptor& module, Presence presence, LineTable& lines,
+                         ModuleText* display, std::int32_t* displayLength) override {
+            return analysis_.prepareSteps(side, text, length, settings, definition, module,
+                                          presence, lines, display, displayLength);
+        }
+        int prepareCurrentState(int side, ModuleText& text, std::int32_t& length,
+                                const CounterSettings& settings, ModuleDescriptor& module,
+                                Presence presence, LineTable& lines) override {
+            return analysis_.prepareCurrentState(side, text, length, settings, module, presence,
+                                                 lines);
+        }
+        void beforeConcurrentUse(std::span<const ExtensionDefinition* const>) override {
+            macros_.forget();
+        }
+
+      private:
+        AnalysisPreparation analysis_;
+        LoaderMacros& macros_;
+    };
+
     LoaderMacros macros_;
     RuleEnvironment env_;
-    AnalysisPreparation preparation_;
+    Preparation preparation_;
 };
 
 }  // namespace tavelin

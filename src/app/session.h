@@ -34,18 +34,17 @@ struct Session {
     std::int32_t noDataFile = 1;
     // Set by the start-up reading unless /ml; the viewer settings are written at exit only then.
     bool saveSettingsAtExit = false;
-    int tabWidth = 8;            // 2, 4 or 8 columns
-    std::uint8_t viewState = 0;  // 3 while the lists show a comparison, else 0
+    int tabWidth = 8;  // 2, 4 or 8 columns
+    ViewState viewState = ViewState::Plain;
     bool firstActivationDone = false;
-    bool busy = false;  // an operation runs: keyboard shortcuts are ignored
 
     // The selectors of the main window: the processing kind (ComboBox1) and the number of equal
     // lines that confirm a match after a difference (ComboBox2).
     std::int32_t processingKind = 0;
     std::int32_t resyncChoice = 0;
 
-    // What the four lists show: the two code lists and the warning lists under them
-    // (leftWarnings under lists[0], rightWarnings under lists[1]).
+    // What the four lists show: the two code lists (rows over the panes' texts) and the warning
+    // lists under them (leftWarnings under lists[0], rightWarnings under lists[1]).
     CodeListModels codeLists;
     WarningList leftWarnings;
     WarningList rightWarnings;

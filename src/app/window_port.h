@@ -5,6 +5,7 @@
 // of them changed.
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "datafiles/viewer_settings.h"
@@ -24,18 +25,31 @@ class WindowPort : public MessageSink {
     // the three menus only when `menusEnabled` (stand-alone mode).
     virtual void setControlsEnabled(bool enabled, bool menusEnabled) = 0;
 
+    // The code lists and the module texts they show are about to change: until listsRebuilt the
+    // window must not read the code-list models (a Qt model resets here).
+    virtual void listsAboutToChange() = 0;
     // The session's code lists (and the step-count text) were rebuilt: show them again.
     virtual void listsRebuilt(const Session& session) = 0;
+    // The rows stayed; their captions or the headings are formatted anew (tab width, encoding).
+    virtual void captionsChanged(const Session& session) = 0;
 
-    // The session's warning lists were reloaded.
+    // The same pair for the warning lists.
+    virtual void warningListsAboutToChange() = 0;
     virtual void warningListsRebuilt(const Session& session) = 0;
 
     // The first activation set up the selectors, the font and the warning-list columns from the
     // settings (the session holds the values): apply them to the widgets.
     virtual void selectorsAndFontSet(const Session& session) = 0;
 
-    // Progress of a long comparison, in percent ("%4d%%" in status-bar panel 1).
+    // Progress of a long comparison, in percent ("%4d%%" in status-bar panel 1); -1 only keeps
+    // the window responsive. May be called from the thread that runLong runs its work on.
     virtual void progress(int percent) = 0;
+
+    // Runs a long piece of work (reading, analysing, matching, building rows). The window may run
+    // it on another thread and keep painting meanwhile, but returns only when it has finished,
+    // with any exception of the work passed on. The work touches the session only, never a
+    // widget.
+    virtual void runLong(const std::function<void()>& work) { work(); }
 
     // Shows the internal data monitor modally (processing kind 11).
     virtual void showDataMonitor(const Session& session) = 0;
@@ -57,7 +71,10 @@ class HeadlessWindow final : public WindowPort {
 
     void showMessage(std::string_view text) override;
     void setControlsEnabled(bool enabled, bool menusEnabled) override;
+    void listsAboutToChange() override {}
     void listsRebuilt(const Session&) override {}
+    void captionsChanged(const Session&) override {}
+    void warningListsAboutToChange() override {}
     void warningListsRebuilt(const Session&) override {}
     void selectorsAndFontSet(const Session&) override {}
     void progress(int) override {}

@@ -4,19 +4,18 @@
 
 namespace tavelin {
 
-int AnalysisPreparation::prepareSteps(int side, std::vector<unsigned char>& text,
-                                      std::int32_t& length, const CounterSettings& settings,
+int AnalysisPreparation::prepareSteps(int side, ModuleText& text, std::int32_t& length,
+                                      const CounterSettings& settings,
                                       const ExtensionDefinition* definition,
-                                      ModuleDescriptor& module, int presence, LineTable& lines,
-                                      std::vector<unsigned char>* display,
-                                      std::int32_t* displayLength) {
+                                      ModuleDescriptor& module, Presence presence, LineTable& lines,
+                                      ModuleText* display, std::int32_t* displayLength) {
     return analyseModule(side, text, length, settings, definition, module, presence, &lines,
                          display, displayLength, env_);
 }
 
-int AnalysisPreparation::prepareCurrentState(int, std::vector<unsigned char>& text,
-                                             std::int32_t& length, const CounterSettings& settings,
-                                             ModuleDescriptor& module, int presence,
+int AnalysisPreparation::prepareCurrentState(int, ModuleText& text, std::int32_t& length,
+                                             const CounterSettings& settings,
+                                             ModuleDescriptor& module, Presence presence,
                                              LineTable& lines) {
     return countModuleAsIs(text, length, settings, module, presence, &lines);
 }

@@ -10,16 +10,17 @@ namespace tavelin {
 class AnalysisPreparation final : public ModulePreparation {
   public:
     // env: the definition table, macro lists and widening the analysis consults; kept by
-    // reference for the preparation's lifetime.
+    // reference for the preparation's lifetime. Its macro provider must allow calls from two
+    // threads at once.
     explicit AnalysisPreparation(const RuleEnvironment& env) : env_(env) {}
 
-    int prepareSteps(int side, std::vector<unsigned char>& text, std::int32_t& length,
+    int prepareSteps(int side, ModuleText& text, std::int32_t& length,
                      const CounterSettings& settings, const ExtensionDefinition* definition,
-                     ModuleDescriptor& module, int presence, LineTable& lines,
-                     std::vector<unsigned char>* display, std::int32_t* displayLength) override;
-    int prepareCurrentState(int side, std::vector<unsigned char>& text, std::int32_t& length,
-                            const CounterSettings& settings, ModuleDescriptor& module, int presence,
-                            LineTable& lines) override;
+                     ModuleDescriptor& module, Presence presence, LineTable& lines,
+                     ModuleText* display, std::int32_t* displayLength) override;
+    int prepareCurrentState(int side, ModuleText& text, std::int32_t& length,
+                            const CounterSettings& settings, ModuleDescriptor& module,
+                            Presence presence, LineTable& lines) override;
 
   private:
     const RuleEnvironment& env_;

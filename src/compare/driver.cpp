@@ -4,9 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <string_view>
+#include <thread>
 
 #include "platform/codepage.h"
+#include "text/encoding.h"
 #include "text/line_tables.h"
 
 namespace tavelin {
@@ -26,17 +30,10 @@ std::int32_t textUnits(const ModulePanes& panes, int side) {
     if (panes.module(side) == nullptr || panes.moduleLength[s] <= 0) {
         return 0;
     }
-    const std::size_t unitSize = isWide(panes, side) ? 2 : 1;
-    const std::size_t held = panes.moduleText[s].size() / unitSize;
+    const std::size_t held =
+        isWide(panes, side) ? panes.moduleText[s].units.size() : panes.moduleText[s].bytes.size();
     return static_cast<std::int32_t>(
         std::min(static_cast<std::size_t>(panes.moduleLength[s]), held));
-}
-
-std::span<const unsigned char> textBytes(const ModulePanes& panes, int side) {
-    const auto s = static_cast<std::size_t>(side);
-    const std::size_t unitSize = isWide(panes, side) ? 2 : 1;
-    return {panes.moduleText[s].data(),
-            static_cast<std::size_t>(textUnits(panes, side)) * unitSize};
 }
 
 const ExtensionDefinition* definitionOf(const ExtensionTable& table, const ModuleDescriptor* m) {
@@ -47,12 +44,59 @@ std::span<const unsigned char> asBytes(const std::string& s) {
     return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
 }
 
+// Spreads the progress of the automatic choice's trials over one percentage: trial k of n
+// reports k * 100 / n plus its own share.
+class TrialProgress final : public MatchProgress {
+  public:
+    TrialProgress(MatchProgress* target, int trial, int trials)
+        : target_(target), trial_(trial), trials_(trials) {}
+    void onProgress(int percent) override {
+        if (target_ == nullptr) {
+            return;
+        }
+        target_->onProgress(percent < 0 ? percent : (trial_ * 100 + percent) / trials_);
+    }
+
+  private:
+    MatchProgress* target_;
+    int trial_;
+    int trials_;
+};
+
+// Runs `work` for both sides at once: the before side on a second thread. An exception of
+// either side is passed on after both have finished.
+template <class Work>
+void forBothSides(Work&& work) {
+    std::exception_ptr beforeError;
+    std::thread before([&] {
+        try {
+            work(kBefore);
+        } catch (...) {
+            beforeError = std::current_exception();
+        }
+    });
+    std::exception_ptr afterError;
+    try {
+        work(kAfter);
+    } catch (...) {
+        afterError = std::current_exception();
+    }
+    before.join();
+    if (afterError) {
+        std::rethrow_exception(afterError);
+    }
+    if (beforeError) {
+        std::rethrow_exception(beforeError);
+    }
+}
+
 }  // namespace
 
-MatchOptions comparisonOptions(const CounterSettings& settings, const ModuleDescriptor& after,
+MatchOptions comparisonOptions(const CounterSettings& settings, std::int32_t resyncChoice,
+                               const ModuleDescriptor& after,
                                const ExtensionDefinition* afterDefinition) {
     MatchOptions o;
-    o.resyncCount = settings.nextlchk;
+    o.resyncCount = resyncChoice;
     o.delimiter = settings.delimit;
     o.countDeletedAsChanged = settings.delcflg == 1;
     o.countAllDeleted = settings.bdelcflg == 1;
@@ -70,72 +114,79 @@ std::string comparisonCopy(std::span<const unsigned char> prepared, std::uint8_t
                            const TPzConv& converter) {
     const std::string_view text(reinterpret_cast<const char*>(prepared.data()), prepared.size());
     switch (codeNo) {
-        case 1:
+        case kCodeUtf8:
             return utf8ToAnsi(text);
-        case 3:
+        case kCodeEuc:
             return converter.EucToSJis(text);
-        case 4:
+        case kCodeJis:
             return converter.JisToSJis(text);
         default:
             return std::string(text);
     }
 }
 
-std::u16string unitsFromLittleEndian(std::span<const unsigned char> bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    }
-    return units;
-}
-
-ComparisonTexts comparisonTexts(const ModulePanes& panes, const TPzConv& converter) {
-    ComparisonTexts t;
+void comparisonTexts(const ModulePanes& panes, const TPzConv& converter, ComparisonTexts& t) {
     t.wide = isWide(panes, kAfter) || isWide(panes, kBefore);
-    std::array<std::string*, kSides> narrow{&t.after8, &t.before8};
-    std::array<std::u16string*, kSides> wide{&t.after16, &t.before16};
+    std::array<std::span<const unsigned char>*, kSides> narrow{&t.after8, &t.before8};
+    std::array<std::span<const char16_t>*, kSides> wide{&t.after16, &t.before16};
     for (int side = 0; side < kSides; ++side) {
         const auto s = static_cast<std::size_t>(side);
-        const std::span<const unsigned char> bytes = textBytes(panes, side);
+        const auto units = static_cast<std::size_t>(textUnits(panes, side));
         if (isWide(panes, side)) {
-            *wide[s] = unitsFromLittleEndian(bytes);
+            *wide[s] = std::span<const char16_t>(panes.moduleText[s].units).first(units);
             continue;
         }
+        const std::span<const unsigned char> bytes =
+            std::span<const unsigned char>(panes.moduleText[s].bytes).first(units);
         const ModuleDescriptor* m = panes.module(side);
-        *narrow[s] = comparisonCopy(bytes, m == nullptr ? 0 : m->codeNo, converter);
-        if (t.wide) {
-            *wide[s] = ansiToUtf16(*narrow[s]);
-            narrow[s]->clear();
+        const std::uint8_t codeNo = m == nullptr ? 0 : m->codeNo;
+        // ANSI and Shift-JIS text is compared as it stands.
+        const bool asIs = codeNo != kCodeUtf8 && codeNo != kCodeEuc && codeNo != kCodeJis;
+        if (!t.wide) {
+            if (asIs) {
+                *narrow[s] = bytes;
+            } else {
+                t.converted8[s] = comparisonCopy(bytes, codeNo, converter);
+                *narrow[s] = asBytes(t.converted8[s]);
+            }
+            continue;
         }
+        t.converted16[s] = asIs ? ansiToUtf16(std::string_view(
+                                      reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+                                : ansiToUtf16(comparisonCopy(bytes, codeNo, converter));
+        *wide[s] = std::span<const char16_t>(t.converted16[s]);
     }
-    return t;
 }
 
-MatchResult matchTexts(const ComparisonTexts& texts, const MatchOptions& options,
-                       ModulePanes& panes, MatchProgress* progress) {
+namespace {
+
+std::unique_ptr<PreparedMatch> prepareMatch(const ComparisonTexts& texts,
+                                            const MatchOptions& options) {
     if (texts.wide) {
-        return matchModules(std::span<const char16_t>(texts.after16),
-                            std::span<const char16_t>(texts.before16), options, panes.lines[kAfter],
-                            panes.lines[kBefore], progress);
+        return std::make_unique<PreparedMatch>(texts.after16, texts.before16, options);
     }
-    return matchModules(asBytes(texts.after8), asBytes(texts.before8), options, panes.lines[kAfter],
-                        panes.lines[kBefore], progress);
+    return std::make_unique<PreparedMatch>(texts.after8, texts.before8, options);
 }
+
+}  // namespace
 
 MatchResult matchWithChoice(const ComparisonTexts& texts, MatchOptions options, ModulePanes& panes,
                             MatchProgress* progress, std::int32_t* chosen) {
+    const std::unique_ptr<PreparedMatch> match = prepareMatch(texts, options);
+    LineTable& afterLines = panes.lines[kAfter];
+    LineTable& beforeLines = panes.lines[kBefore];
     if (options.resyncCount != 12) {
         if (chosen != nullptr) {
             *chosen = options.resyncCount;
         }
-        return matchTexts(texts, options, panes, progress);
+        return match->run(options.resyncCount, afterLines, beforeLines, progress);
     }
     std::int32_t best = 10;
     std::int32_t bestReused = 0;
     MatchResult last;
     for (std::int32_t trial = 10; trial <= 12; ++trial) {
-        options.resyncCount = trial;
-        last = matchTexts(texts, options, panes, progress);
+        TrialProgress trialProgress(progress, trial - 10, 3);
+        last = match->run(trial, afterLines, beforeLines, &trialProgress);
         if (last.reused >= bestReused) {
             best = trial;
             bestReused = last.reused;
@@ -147,9 +198,8 @@ MatchResult matchWithChoice(const ComparisonTexts& texts, MatchOptions options, 
     if (best == 12) {
         return last;
     }
-    resetStatuses(panes, 0);
-    options.resyncCount = best;
-    return matchTexts(texts, options, panes, progress);
+    resetStatuses(panes, LineStatus::Same);
+    return match->run(best, afterLines, beforeLines, progress);
 }
 
 void setComparedCounts(StepCountRecord& counts, const MatchResult& result,
@@ -166,16 +216,6 @@ void setComparedCounts(StepCountRecord& counts, const MatchResult& result,
     }
 }
 
-std::string stepCountsText(const StepCountRecord& counts) {
-    std::array<char, 128> buf{};
-    std::snprintf(
-        buf.data(), buf.size(), "%-6s %6d %-6s %6d %-6s %6d %-6s %6d %-6s %6d", "New",
-        static_cast<int>(counts.newSteps), "Original", static_cast<int>(counts.originalSteps),
-        "Changed", static_cast<int>(counts.changedSteps), "Re-used",
-        static_cast<int>(counts.reusedSteps), "Deleted", static_cast<int>(counts.deletedSteps));
-    return std::string(buf.data());
-}
-
 int runComparison(ComparisonMode mode, ComparisonContext& context) {
     ModulePanes& panes = context.panes;
     const CounterSettings& settings = context.settings;
@@ -185,38 +225,42 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
     counts.changedSteps = 0;
     counts.reusedSteps = 0;
     counts.deletedSteps = 0;
-    resetLineTables(panes, 0);
+    resetLineTables(panes, LineStatus::Same);
     const bool bothPresent = panes.module(kAfter) != nullptr && panes.module(kBefore) != nullptr;
-    const int presence = bothPresent ? 1 : 2;
+    const Presence presence = bothPresent ? kBothPresent : kOnePresent;
 
-    // Preparation, after module first. In a step comparison of two modules, [CMPNOFLG] keeps a
+    // Preparation of both sides at once. In a step comparison of two modules, [CMPNOFLG] keeps a
     // display form of each prepared text, which the lists show instead of the compared form.
-    std::array<std::vector<unsigned char>, kSides> display;
+    std::array<ModuleText, kSides> display;
     std::array<bool, kSides> hasDisplay{false, false};
     std::array<std::int32_t, kSides> displayLength{-1, -1};  // -1: not written
-    for (int side = 0; side < kSides; ++side) {
+    const std::array<const ExtensionDefinition*, kSides> definitions{
+        definitionOf(context.extensions, panes.module(kAfter)),
+        definitionOf(context.extensions, panes.module(kBefore))};
+    auto prepare = [&](int side) {
         const auto s = static_cast<std::size_t>(side);
         ModuleDescriptor* module = panes.module(side);
         if (module == nullptr) {
-            continue;
+            return;
         }
         std::int32_t& length = panes.moduleLength[s];
         if (mode == ComparisonMode::StepComparison) {
-            const bool wide = module->utf16 == 1;
-            if (settings.cmpnoflg == 1 && presence == 1 && length >= 0) {
-                const std::size_t size = wide ? 2 * static_cast<std::size_t>(length) + 4
-                                              : static_cast<std::size_t>(length);
-                display[s].assign(size, 0);
-                hasDisplay[s] = true;
-            }
-            context.preparation.prepareSteps(
-                side, panes.moduleText[s], length, settings,
-                definitionOf(context.extensions, module), *module, presence, panes.lines[s],
-                hasDisplay[s] ? &display[s] : nullptr, hasDisplay[s] ? &displayLength[s] : nullptr);
+            hasDisplay[s] = settings.cmpnoflg == 1 && presence == kBothPresent && length >= 0;
+            context.preparation.prepareSteps(side, panes.moduleText[s], length, settings,
+                                             definitions[s], *module, presence, panes.lines[s],
+                                             hasDisplay[s] ? &display[s] : nullptr,
+                                             hasDisplay[s] ? &displayLength[s] : nullptr);
         } else {
             context.preparation.prepareCurrentState(side, panes.moduleText[s], length, settings,
                                                     *module, presence, panes.lines[s]);
         }
+    };
+    if (bothPresent) {
+        context.preparation.beforeConcurrentUse(definitions);
+        forBothSides(prepare);
+    } else {
+        prepare(kAfter);
+        prepare(kBefore);
     }
 
     const std::int32_t afterUnits = textUnits(panes, kAfter);
@@ -224,12 +268,12 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
     if (afterUnits < 2 || beforeUnits < 2) {
         if (afterUnits >= 2) {
             counts.newSteps = panes.module(kAfter)->actualSteps;
-            resetStatuses(panes, static_cast<std::uint8_t>(LineStatus::Added));
+            resetStatuses(panes, LineStatus::Added);
         } else if (beforeUnits >= 2) {
             const std::int32_t steps = panes.module(kBefore)->actualSteps;
             counts.originalSteps = steps;
             counts.deletedSteps = steps;
-            resetStatuses(panes, static_cast<std::uint8_t>(LineStatus::Deleted));
+            resetStatuses(panes, LineStatus::Deleted);
             if (settings.delcflg == 1) {
                 counts.changedSteps = steps;
             }
@@ -238,8 +282,9 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
         const ModuleDescriptor& after = *panes.module(kAfter);
         const ModuleDescriptor& before = *panes.module(kBefore);
         const MatchOptions options =
-            comparisonOptions(settings, after, definitionOf(context.extensions, &after));
-        const ComparisonTexts texts = comparisonTexts(panes, context.converter);
+            comparisonOptions(settings, context.resyncChoice, after, definitions[kAfter]);
+        ComparisonTexts texts;
+        comparisonTexts(panes, context.converter, texts);
         const MatchResult result = matchWithChoice(texts, options, panes, context.progress);
         setComparedCounts(counts, result, after.actualSteps, before.actualSteps);
     }
@@ -250,13 +295,19 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
         if (!hasDisplay[s] || displayLength[s] < 0) {
             continue;  // no display form was made: the lists show the compared form
         }
-        const std::size_t unitSize = panes.module(side)->utf16 == 1 ? 2 : 1;
-        const std::size_t units = std::min(static_cast<std::size_t>(std::max(displayLength[s], 0)),
-                                           display[s].size() / unitSize);
-        std::vector<unsigned char>& text = panes.moduleText[s];
-        text.assign(display[s].begin(),
-                    display[s].begin() + static_cast<std::ptrdiff_t>(units * unitSize));
-        text.resize(text.size() + 2 * unitSize, 0);  // keep a terminating NUL behind the text
+        const auto want = static_cast<std::size_t>(std::max(displayLength[s], 0));
+        ModuleText& text = panes.moduleText[s];
+        // Keep a terminating NUL behind the text.
+        auto take = [want](auto& from, auto& to) {
+            const std::size_t units = std::min(want, from.size());
+            from.resize(units);
+            from.resize(units + 2, 0);
+            to = std::move(from);
+            return units;
+        };
+        const std::size_t units = panes.module(side)->utf16 == 1
+                                      ? take(display[s].units, text.units)
+                                      : take(display[s].bytes, text.bytes);
         panes.moduleLength[s] = static_cast<std::int32_t>(units);
     }
     return 0;

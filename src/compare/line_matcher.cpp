@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -603,14 +604,14 @@ class Matcher {
 
 void setStatus(LineTable& table, std::int64_t index, LineStatus status) {
     if (index >= 0 && static_cast<std::size_t>(index) < table.size()) {
-        table[static_cast<std::size_t>(index)].status = static_cast<std::uint8_t>(status);
+        table[static_cast<std::size_t>(index)].status = status;
     }
 }
 
 void setStatusRange(LineTable& table, std::int64_t from, std::int64_t to, LineStatus status) {
     const std::int64_t end = std::min<std::int64_t>(to, static_cast<std::int64_t>(table.size()));
     for (std::int64_t i = std::max<std::int64_t>(from, 0); i < end; ++i) {
-        table[static_cast<std::size_t>(i)].status = static_cast<std::uint8_t>(status);
+        table[static_cast<std::size_t>(i)].status = status;
     }
 }
 
@@ -619,106 +620,132 @@ std::int32_t clampCount(std::int64_t v) {
         std::min<std::int64_t>(v, std::numeric_limits<std::int32_t>::max()));
 }
 
+// Two texts split into lines and interned once; a walk then runs with any resync count.
+template <class Unit>
+class PreparedTexts {
+  public:
+    PreparedTexts(std::span<const Unit> after, std::span<const Unit> before,
+                  const MatchOptions& options)
+        : options_(options) {
+        const std::int32_t delimiter =
+            options.delimiter >= 0 && options.delimiter <= 3 ? options.delimiter : 0;
+        lenA_ = std::min(after.size(), kMaxUnits);
+        lenB_ = std::min(before.size(), kMaxUnits);
+        splitA_ = splitLines(after.data(), lenA_, delimiter);
+        splitB_ = splitLines(before.data(), lenB_, delimiter);
+
+        // With ignoreCase the lines are interned from upper-cased copies of the texts.
+        std::vector<Unit> foldedA;
+        std::vector<Unit> foldedB;
+        const Unit* keyA = after.data();
+        const Unit* keyB = before.data();
+        if (options.ignoreCase) {
+            foldedA.resize(lenA_);
+            foldedB.resize(lenB_);
+            for (std::size_t i = 0; i < lenA_; ++i) {
+                foldedA[i] = foldUnit(after[i]);
+            }
+            for (std::size_t i = 0; i < lenB_; ++i) {
+                foldedB[i] = foldUnit(before[i]);
+            }
+            keyA = foldedA.data();
+            keyB = foldedB.data();
+        }
+
+        Interner<Unit> interner(static_cast<std::size_t>(splitA_.count) +
+                                static_cast<std::size_t>(splitB_.count));
+        a_.n = splitA_.count;
+        b_.n = splitB_.count;
+        interner.internAll(keyA, splitA_, a_.ids);
+        interner.internAll(keyB, splitB_, b_.ids);
+        buildOccurrences(a_, interner.size());
+        buildOccurrences(b_, interner.size());
+    }
+
+    MatchResult run(std::int32_t resyncCount, LineTable& afterLines, LineTable& beforeLines,
+                    MatchProgress* progress) const {
+        const SideIds& a = a_;
+        const SideIds& b = b_;
+        const bool showPercent = static_cast<std::int64_t>(lenA_) >= kProgressThreshold ||
+                                 static_cast<std::int64_t>(lenB_) >= kProgressThreshold;
+        ProgressTicker ticker(progress, showPercent);
+        std::int32_t i = 0;
+        std::int32_t j = 0;
+        auto percent = [&]() {
+            const std::int64_t total = splitA_.length + splitB_.length;
+            const std::int64_t remaining =
+                std::max<std::int64_t>(
+                    0, splitA_.length - splitA_.starts[static_cast<std::size_t>(i)]) +
+                std::max<std::int64_t>(
+                    0, splitB_.length - splitB_.starts[static_cast<std::size_t>(j)]);
+            return total > 0 ? static_cast<int>(100 - remaining * 100 / total) : 100;
+        };
+        auto pump = [&]() { ticker.tick(percent); };
+
+        const Matcher matcher(a, b, normalizeResyncCount(resyncCount), options_.countAllDeleted);
+        std::int64_t same = 0;
+        std::int64_t added = 0;
+        std::int64_t deleted = 0;
+        while (i < a.n || j < b.n) {
+            if (j >= b.n) {
+                // The before side is used up: every remaining after line is added.
+                setStatusRange(afterLines, i, a.n, LineStatus::Added);
+                added += a.n - i;
+                i = a.n;
+            } else if (i >= a.n) {
+                // The after side is used up: every remaining before line counts as deleted.
+                setStatusRange(beforeLines, j, b.n, LineStatus::Deleted);
+                deleted += b.n - j;
+                j = b.n;
+            } else if (a.ids[static_cast<std::size_t>(i)] == b.ids[static_cast<std::size_t>(j)]) {
+                setStatus(afterLines, i, LineStatus::Same);
+                setStatus(beforeLines, j, LineStatus::Same);
+                ++same;
+                ++i;
+                ++j;
+                pump();
+            } else {
+                const Resolution r = matcher.resolve(i, j, pump);
+                setStatusRange(afterLines, i, r.matchA, LineStatus::Added);
+                setStatusRange(beforeLines, j, r.matchB, LineStatus::Deleted);
+                added += r.added;
+                deleted += r.deleted;
+                i = r.matchA;
+                j = r.matchB;
+                pump();
+            }
+        }
+
+        MatchResult result;
+        result.reused = options_.useReused ? clampCount(same) : 0;
+        std::int64_t changed = added;
+        if (options_.countDeletedAsChanged) {
+            changed += deleted;
+        }
+        if (!options_.useReused && changed > 0) {
+            changed += same;
+        }
+        result.changed = clampCount(changed);
+        result.deleted = clampCount(deleted);
+        return result;
+    }
+
+  private:
+    MatchOptions options_;
+    std::size_t lenA_ = 0;
+    std::size_t lenB_ = 0;
+    LineSplit splitA_;
+    LineSplit splitB_;
+    SideIds a_;
+    SideIds b_;
+};
+
 template <class Unit>
 MatchResult matchTexts(std::span<const Unit> after, std::span<const Unit> before,
                        const MatchOptions& options, LineTable& afterLines, LineTable& beforeLines,
                        MatchProgress* progress) {
-    const std::int32_t delimiter =
-        options.delimiter >= 0 && options.delimiter <= 3 ? options.delimiter : 0;
-    const std::size_t lenA = std::min(after.size(), kMaxUnits);
-    const std::size_t lenB = std::min(before.size(), kMaxUnits);
-    const LineSplit splitA = splitLines(after.data(), lenA, delimiter);
-    const LineSplit splitB = splitLines(before.data(), lenB, delimiter);
-
-    // With ignoreCase the lines are interned from upper-cased copies of the texts.
-    std::vector<Unit> foldedA;
-    std::vector<Unit> foldedB;
-    const Unit* keyA = after.data();
-    const Unit* keyB = before.data();
-    if (options.ignoreCase) {
-        foldedA.resize(lenA);
-        foldedB.resize(lenB);
-        for (std::size_t i = 0; i < lenA; ++i) {
-            foldedA[i] = foldUnit(after[i]);
-        }
-        for (std::size_t i = 0; i < lenB; ++i) {
-            foldedB[i] = foldUnit(before[i]);
-        }
-        keyA = foldedA.data();
-        keyB = foldedB.data();
-    }
-
-    Interner<Unit> interner(static_cast<std::size_t>(splitA.count) +
-                            static_cast<std::size_t>(splitB.count));
-    SideIds a;
-    SideIds b;
-    a.n = splitA.count;
-    b.n = splitB.count;
-    interner.internAll(keyA, splitA, a.ids);
-    interner.internAll(keyB, splitB, b.ids);
-    buildOccurrences(a, interner.size());
-    buildOccurrences(b, interner.size());
-
-    const bool showPercent = static_cast<std::int64_t>(lenA) >= kProgressThreshold ||
-                             static_cast<std::int64_t>(lenB) >= kProgressThreshold;
-    ProgressTicker ticker(progress, showPercent);
-    std::int32_t i = 0;
-    std::int32_t j = 0;
-    auto percent = [&]() {
-        const std::int64_t total = splitA.length + splitB.length;
-        const std::int64_t remaining =
-            std::max<std::int64_t>(0, splitA.length - splitA.starts[static_cast<std::size_t>(i)]) +
-            std::max<std::int64_t>(0, splitB.length - splitB.starts[static_cast<std::size_t>(j)]);
-        return total > 0 ? static_cast<int>(100 - remaining * 100 / total) : 100;
-    };
-    auto pump = [&]() { ticker.tick(percent); };
-
-    const Matcher matcher(a, b, normalizeResyncCount(options.resyncCount), options.countAllDeleted);
-    std::int64_t same = 0;
-    std::int64_t added = 0;
-    std::int64_t deleted = 0;
-    while (i < a.n || j < b.n) {
-        if (j >= b.n) {
-            // The before side is used up: every remaining after line is added.
-            setStatusRange(afterLines, i, a.n, LineStatus::Added);
-            added += a.n - i;
-            i = a.n;
-        } else if (i >= a.n) {
-            // The after side is used up: every remaining before line counts as deleted.
-            setStatusRange(beforeLines, j, b.n, LineStatus::Deleted);
-            deleted += b.n - j;
-            j = b.n;
-        } else if (a.ids[static_cast<std::size_t>(i)] == b.ids[static_cast<std::size_t>(j)]) {
-            setStatus(afterLines, i, LineStatus::Same);
-            setStatus(beforeLines, j, LineStatus::Same);
-            ++same;
-            ++i;
-            ++j;
-            pump();
-        } else {
-            const Resolution r = matcher.resolve(i, j, pump);
-            setStatusRange(afterLines, i, r.matchA, LineStatus::Added);
-            setStatusRange(beforeLines, j, r.matchB, LineStatus::Deleted);
-            added += r.added;
-            deleted += r.deleted;
-            i = r.matchA;
-            j = r.matchB;
-            pump();
-        }
-    }
-
-    MatchResult result;
-    result.reused = options.useReused ? clampCount(same) : 0;
-    std::int64_t changed = added;
-    if (options.countDeletedAsChanged) {
-        changed += deleted;
-    }
-    if (!options.useReused && changed > 0) {
-        changed += same;
-    }
-    result.changed = clampCount(changed);
-    result.deleted = clampCount(deleted);
-    return result;
+    return PreparedTexts<Unit>(after, before, options)
+        .run(options.resyncCount, afterLines, beforeLines, progress);
 }
 
 template <class Unit>
@@ -768,6 +795,33 @@ MatchResult matchModules(std::span<const char16_t> after, std::span<const char16
                          const MatchOptions& options, LineTable& afterLines, LineTable& beforeLines,
                          MatchProgress* progress) {
     return matchTexts(after, before, options, afterLines, beforeLines, progress);
+}
+
+struct PreparedMatch::Impl {
+    std::unique_ptr<PreparedTexts<unsigned char>> narrow;
+    std::unique_ptr<PreparedTexts<char16_t>> wide;
+};
+
+PreparedMatch::PreparedMatch(std::span<const unsigned char> after,
+                             std::span<const unsigned char> before, const MatchOptions& options)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->narrow = std::make_unique<PreparedTexts<unsigned char>>(after, before, options);
+}
+
+PreparedMatch::PreparedMatch(std::span<const char16_t> after, std::span<const char16_t> before,
+                             const MatchOptions& options)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->wide = std::make_unique<PreparedTexts<char16_t>>(after, before, options);
+}
+
+PreparedMatch::~PreparedMatch() = default;
+
+MatchResult PreparedMatch::run(std::int32_t resyncCount, LineTable& afterLines,
+                               LineTable& beforeLines, MatchProgress* progress) const {
+    if (impl_->narrow) {
+        return impl_->narrow->run(resyncCount, afterLines, beforeLines, progress);
+    }
+    return impl_->wide->run(resyncCount, afterLines, beforeLines, progress);
 }
 
 }  // namespace tavelin

@@ -15,6 +15,7 @@
 // the plain line-by-line algorithm; the tests hold a literal version of it as an oracle.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -77,6 +78,28 @@ MatchResult matchModules(std::span<const unsigned char> after,
 MatchResult matchModules(std::span<const char16_t> after, std::span<const char16_t> before,
                          const MatchOptions& options, LineTable& afterLines, LineTable& beforeLines,
                          MatchProgress* progress = nullptr);
+
+// The same two texts matched several times with different resync counts (the automatic
+// choice): the texts are split into lines and interned once. The texts must outlive the object;
+// every option but resyncCount is fixed at construction.
+class PreparedMatch {
+  public:
+    PreparedMatch(std::span<const unsigned char> after, std::span<const unsigned char> before,
+                  const MatchOptions& options);
+    PreparedMatch(std::span<const char16_t> after, std::span<const char16_t> before,
+                  const MatchOptions& options);
+    ~PreparedMatch();
+    PreparedMatch(const PreparedMatch&) = delete;
+    PreparedMatch& operator=(const PreparedMatch&) = delete;
+
+    // As matchModules with options.resyncCount = resyncCount.
+    MatchResult run(std::int32_t resyncCount, LineTable& afterLines, LineTable& beforeLines,
+                    MatchProgress* progress = nullptr) const;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // resyncCount as the matcher uses it: values outside 0..12 become 0.
 constexpr std::int32_t normalizeResyncCount(std::int32_t resyncCount) {

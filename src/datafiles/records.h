@@ -55,14 +55,26 @@ struct StepCountRecord {
     std::int32_t deletedSteps = 0;
 };
 
+// Which modules take part in an analysis or comparison: both, or only one of them. The analysis
+// treats white space differently when the two are compared.
+enum Presence : int { kBothPresent = 1, kOnePresent = 2 };
+
+// A line's status, one byte. A byte holding any other value is drawn and reported as Same.
 enum class LineStatus : std::uint8_t { Same = 0, Deleted = 1, Added = 2, Blank = 3 };
 
-// status holds a LineStatus value (any other value is treated as Same);
+// The status as drawn and reported: values above 3 count as Same.
+constexpr LineStatus shownStatus(LineStatus status) {
+    return static_cast<std::uint8_t>(status) > 3 ? LineStatus::Same : status;
+}
+
 // lineIndex is the 0-based line of the module text as loaded, -1 on padding rows.
 struct LineRecord {
-    std::uint8_t status = 0;
+    LineStatus status = LineStatus::Same;
     std::int32_t lineIndex = 0;
 };
+
+// What the lists show: a comparison, or the plain or processed texts.
+enum class ViewState : std::uint8_t { Plain = 0, Comparison = 3 };
 
 using LineTable = std::vector<LineRecord>;
 

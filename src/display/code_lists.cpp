@@ -1,9 +1,12 @@
 #include "display/code_lists.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <span>
 
-#include "display/caption_conversion.h"
 #include "platform/codepage.h"
+#include "text/text_rules.h"
 
 namespace tavelin {
 
@@ -22,129 +25,84 @@ LineRecord entryAt(const LineTable& table, std::int64_t i) {
     if (i >= 0 && static_cast<std::size_t>(i) < table.size()) {
         return table[static_cast<std::size_t>(i)];
     }
-    return LineRecord{0, static_cast<std::int32_t>(i)};
+    return LineRecord{LineStatus::Same, static_cast<std::int32_t>(i)};
 }
 
-void setRow(LineTable& rows, std::int64_t r, LineRecord record) {
-    const auto index = static_cast<std::size_t>(r);
-    if (index >= rows.size()) {
-        rows.resize(index + 1);
-    }
-    rows[index] = record;
-}
-
-// Expands tabs and drops CR/LF; `wide` marks units that take two columns.
-template <typename Unit, typename Wide>
-std::basic_string<Unit> expandTabs(const std::basic_string<Unit>& in, int tabWidth, Wide wide) {
-    std::basic_string<Unit> out;
-    out.reserve(in.size());
-    int column = 0;
-    const int width = tabWidth > 0 ? tabWidth : 8;
-    for (Unit u : in) {
-        if (u == Unit('\t')) {
-            const int blanks = width - column % width;
-            out.append(static_cast<std::size_t>(blanks), Unit(' '));
-            column += blanks;
-        } else if (u == Unit('\r') || u == Unit('\n')) {
-            column += 1;
-        } else {
-            out.push_back(u);
-            column += wide(u) ? 2 : 1;
-        }
-    }
-    return out;
-}
-
-// The NUL-to-blank copy of a line: NULs among the first count-1 units become blanks; the copy
-// ends at the first NUL that remains (the one that replaced the delimiter).
+// The alignment walk over one side's text: one row per line, and before a line that is paired,
+// one filler row opposite each line of the other side that was deleted (after side) or added
+// (before side) just before it.
 template <typename Unit>
-std::basic_string<Unit> captionCopy(std::span<const Unit> line) {
-    std::basic_string<Unit> copy;
-    copy.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        Unit u = line[i];
-        if (u == Unit(0)) {
-            if (i + 1 == line.size()) {
-                break;
-            }
-            u = Unit(' ');
-        }
-        copy.push_back(u);
-    }
-    return copy;
-}
-
-bool isDelimiter(unsigned u, unsigned next, bool hasNext, int delimit) {
-    switch (delimit) {
-        case 0:
-            return u == '\r' && hasNext && next == '\n';
-        case 1:
-            return u == '\r';
-        case 2:
-        case 3:
-            return u == '\n';
-        default:
-            return false;
-    }
-}
-
-// The walk that turns one side's text into rows, inserting a filler row opposite each line of
-// the other side that was deleted just before the next paired line.
-template <typename Unit, typename Caption>
-void walkText(Unit* text, std::int64_t length, std::int64_t start, int side, ModulePanes& panes,
-              int delimit, CodeList& list, Caption caption) {
+void walkText(const Unit* text, std::int64_t length, std::int64_t start, int side,
+              const ModulePanes& panes, int delimit, std::vector<CodeRow>& rows) {
     const LineTable& own = panes.lines[static_cast<std::size_t>(side)];
     const LineTable& other = panes.lines[static_cast<std::size_t>(1 - side)];
-    LineTable& rows = panes.rows[static_cast<std::size_t>(side)];
     // The after side stands opposite deleted before lines; the before side opposite added ones.
-    const std::uint8_t otherUnpaired =
-        static_cast<std::uint8_t>(side == kAfter ? LineStatus::Deleted : LineStatus::Added);
-    const std::uint8_t ownUnpaired =
-        static_cast<std::uint8_t>(side == kAfter ? LineStatus::Added : LineStatus::Deleted);
-    const auto same = static_cast<std::uint8_t>(LineStatus::Same);
+    const LineStatus otherUnpaired = side == kAfter ? LineStatus::Deleted : LineStatus::Added;
+    const LineStatus ownUnpaired = side == kAfter ? LineStatus::Added : LineStatus::Deleted;
 
+    std::int64_t line = 0;       // index into the side's own line table
+    std::int64_t otherLine = 0;  // cursor into the other side's line table
     std::int64_t lineStart = start;
-    std::int64_t j = 0;
-    std::int64_t r = 0;
-    std::int64_t k = 0;
-    std::int64_t pos = start;
-    while (pos < length) {
-        const unsigned u = static_cast<unsigned>(text[pos]);
-        const bool hasNext = pos + 1 < length;
-        const unsigned next = hasNext ? static_cast<unsigned>(text[pos + 1]) : 0U;
-        const bool delimiter = isDelimiter(u, next, hasNext, delimit);
-        if (!delimiter && pos != length - 1) {
-            ++pos;
-            continue;
+    while (lineStart < length) {
+        int width = 0;
+        const std::int64_t end = text::nextLineEnd(text, lineStart, length, delimit, width);
+        // A line without a line end runs to the text's last unit; a NUL there is not shown.
+        std::int64_t shown = end - lineStart;
+        if (width == 0 && shown > 0 && text[length - 1] == Unit(0)) {
+            --shown;
         }
-        const LineRecord line = entryAt(own, j);
-        while (line.status == same && entryAt(other, k).status == otherUnpaired) {
-            list.captions.emplace_back();
-            setRow(rows, r,
-                   LineRecord{static_cast<std::uint8_t>(LineStatus::Blank), line.lineIndex});
-            ++k;
-            ++r;
+        const LineRecord record = entryAt(own, line);
+        while (record.status == LineStatus::Same &&
+               entryAt(other, otherLine).status == otherUnpaired) {
+            rows.push_back(CodeRow{0, 0, record.lineIndex, LineStatus::Blank});
+            ++otherLine;
         }
-        const Unit saved = text[pos];
-        if (delimiter) {
-            text[pos] = Unit(0);
+        rows.push_back(CodeRow{static_cast<std::uint32_t>(lineStart),
+                               static_cast<std::uint32_t>(shown), record.lineIndex, record.status});
+        if (record.status == LineStatus::Same ||
+            (record.status == ownUnpaired && entryAt(other, otherLine).status == otherUnpaired)) {
+            ++otherLine;
         }
-        list.captions.push_back(caption(std::span<const Unit>(
-            text + lineStart, static_cast<std::size_t>(pos - lineStart + 1))));
-        text[pos] = saved;
-        setRow(rows, r, line);
-        if (line.status == same ||
-            (line.status == ownUnpaired && entryAt(other, k).status == otherUnpaired)) {
-            ++k;
-        }
-        ++j;
-        ++r;
-        pos += (delimit == 0 && delimiter) ? 2 : 1;
-        lineStart = pos;
+        ++line;
+        lineStart = width > 0 ? end + width : length;
     }
+}
+
+template <typename Unit>
+void walkSide(std::vector<Unit>& units, std::int64_t length, int side, const ModulePanes& panes,
+              int delimit, std::vector<CodeRow>& rows) {
+    const std::span<Unit> text(units.data(), static_cast<std::size_t>(length));
+    if (delimit == text::kDelimitMixed) {
+        text::normaliseLoneCrs(text);
+    }
+    const auto start =
+        static_cast<std::int64_t>(text::byteOrderMarkLength(std::span<const Unit>(text)));
+    walkText(units.data(), length, start, side, panes, delimit, rows);
+}
+
+std::string headingPrefix(const CodeList& list) {
+    return list.title + "<" + list.encoding + ">[";
 }
 
 }  // namespace
+
+std::string CodeList::headingAnsi() const {
+    if (!hasModule) {
+        return title;
+    }
+    return headingPrefix(*this) + fileSystemToAnsi(path) + "]";
+}
+
+std::u16string CodeList::headingUnicode() const {
+    if (!hasModule) {
+        return ansiToUtf16(title);
+    }
+    return ansiToUtf16(headingPrefix(*this)) + fileSystemToUtf16(path) + u"]";
+}
+
+const CodeList& CodeListModels::listOfSide(int side) const {
+    return lists[static_cast<std::size_t>(tavelin::listOfSide(side, listPosition))];
+}
 
 std::string encodingName(const ModuleDescriptor& module) {
     if (module.utf16 == 0) {
@@ -173,110 +131,52 @@ std::string encodingName(const ModuleDescriptor& module) {
     }
 }
 
-std::string formatLineCaption(std::span<const unsigned char> line, int codeNo, int tabWidth) {
-    const std::basic_string<unsigned char> copy = captionCopy(line);
-    const std::string converted = convertCaptionBytes(
-        std::string_view(reinterpret_cast<const char*>(copy.data()), copy.size()), codeNo);
-    return expandTabs(converted, tabWidth, [](char) { return false; });
-}
+namespace {
 
-std::string formatLineCaption16(std::span<const char16_t> line, int tabWidth) {
-    const std::u16string expanded =
-        expandTabs(captionCopy(line), tabWidth, [](char16_t u) { return u > 255; });
-    return utf16ToAnsi(expanded);
-}
-
-void fillModuleList(CodeList& list, int side, ModulePanes& panes, const CounterSettings& settings,
-                    int tabWidth) {
-    const auto s = static_cast<std::size_t>(side);
+void setHeading(CodeList& list, int side, const ModulePanes& panes) {
     list.side = side;
-    list.captions.clear();
-    const char* name = side == kAfter ? kAfterChange : kBeforeChange;
+    list.title = side == kAfter ? kAfterChange : kBeforeChange;
     const ModuleDescriptor* module = panes.module(side);
-    if (module == nullptr) {
-        list.heading = name;
-        return;
-    }
-    list.heading = std::string(name) + "<" + encodingName(*module) + ">[" + module->path + "]";
+    list.hasModule = module != nullptr;
+    list.encoding = module != nullptr ? encodingName(*module) : std::string();
+    list.path = module != nullptr ? module->path : std::string();
+}
 
-    std::vector<unsigned char>& buffer = panes.moduleText[s];
-    std::int64_t length = panes.moduleLength[s];
+}  // namespace
+
+void buildModuleRows(CodeList& list, int side, ModulePanes& panes,
+                     const CounterSettings& settings) {
+    const auto s = static_cast<std::size_t>(side);
+    setHeading(list, side, panes);
+    list.rows.clear();
+    const ModuleDescriptor* module = panes.module(side);
+    if (module == nullptr || !panes.hasBuffer[s]) {
+        return;
+    }
+    ModuleText& text = panes.moduleText[s];
     const bool wide = module->utf16 != 0;
+    std::int64_t length = panes.moduleLength[s];
     // A side has text when it holds at least two units.
-    const std::int64_t capacity = wide ? static_cast<std::int64_t>(buffer.size() / 2)
-                                       : static_cast<std::int64_t>(buffer.size());
-    if (!panes.hasBuffer[s] || length < 2 || capacity < 2) {
+    const auto capacity = static_cast<std::int64_t>(wide ? text.units.size() : text.bytes.size());
+    if (length < 2 || capacity < 2) {
         return;
     }
-    if (length > capacity) {
-        length = capacity;
-    }
-    const int delimit = settings.delimit;
-    if (!wide) {
-        unsigned char* text = buffer.data();
-        std::int64_t start = 0;
-        if (length >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF) {
-            text[0] = text[1] = text[2] = 0;
-            start = 3;
-        }
-        if (delimit == 3) {
-            for (std::int64_t i = 0; i < length; ++i) {
-                if (text[i] == '\r' && (i + 1 >= length || text[i + 1] != '\n')) {
-                    text[i] = '\n';
-                }
-            }
-        }
-        const int codeNo = module->codeNo;
-        walkText(text, length, start, side, panes, delimit, list,
-                 [&](std::span<const unsigned char> line) {
-                     return formatLineCaption(line, codeNo, tabWidth);
-                 });
-        return;
-    }
-    // UTF-16 text is held as little-endian unit pairs; work on a unit copy and write it back.
-    std::vector<char16_t> units(static_cast<std::size_t>(length));
-    for (std::int64_t i = 0; i < length; ++i) {
-        units[static_cast<std::size_t>(i)] =
-            static_cast<char16_t>(buffer[static_cast<std::size_t>(2 * i)] |
-                                  (buffer[static_cast<std::size_t>(2 * i + 1)] << 8));
-    }
-    std::int64_t start = 0;
-    if (units[0] == 0xFEFF || units[0] == 0xFFFE) {
-        units[0] = 0;
-        start = 1;
-    }
-    if (delimit == 3) {
-        for (std::int64_t i = 0; i < length; ++i) {
-            if (units[static_cast<std::size_t>(i)] == u'\r' &&
-                (i + 1 >= length || units[static_cast<std::size_t>(i + 1)] != u'\n')) {
-                units[static_cast<std::size_t>(i)] = u'\n';
-            }
-        }
-    }
-    walkText(units.data(), length, start, side, panes, delimit, list,
-             [&](std::span<const char16_t> line) { return formatLineCaption16(line, tabWidth); });
-    for (std::int64_t i = 0; i < length; ++i) {
-        buffer[static_cast<std::size_t>(2 * i)] =
-            static_cast<unsigned char>(units[static_cast<std::size_t>(i)] & 0xFF);
-        buffer[static_cast<std::size_t>(2 * i + 1)] =
-            static_cast<unsigned char>(units[static_cast<std::size_t>(i)] >> 8);
+    length = std::min(length, capacity);
+    // Reserved pages cost no memory until rows are written; a list rarely needs more.
+    list.rows.reserve(static_cast<std::size_t>(std::max(panes.lineTableSize, 0)));
+    if (wide) {
+        walkSide(text.units, length, side, panes, settings.delimit, list.rows);
+    } else {
+        walkSide(text.bytes, length, side, panes, settings.delimit, list.rows);
     }
 }
 
-void padShorterList(CodeList& afterList, CodeList& beforeList, ModulePanes& panes,
-                    std::uint8_t viewState) {
-    const LineRecord padding{viewState, -1};
-    auto pad = [&](CodeList& shorter, const CodeList& longer, int side) {
-        LineTable& rows = panes.rows[static_cast<std::size_t>(side)];
-        while (shorter.rowCount() < longer.rowCount()) {
-            setRow(rows, shorter.rowCount(), padding);
-            shorter.captions.emplace_back();
-        }
-    };
+void padShorterList(CodeList& afterList, CodeList& beforeList, ViewState viewState) {
+    const CodeRow padding{0, 0, -1, static_cast<LineStatus>(viewState)};
     if (beforeList.rowCount() < afterList.rowCount() && beforeList.rowCount() > 0) {
-        pad(beforeList, afterList, kBefore);
+        beforeList.rows.resize(afterList.rows.size(), padding);
     } else if (afterList.rowCount() < beforeList.rowCount() && afterList.rowCount() > 0) {
-        pad(afterList, beforeList, kAfter);
+        afterList.rows.resize(beforeList.rows.size(), padding);
     }
 }
 
@@ -290,38 +190,56 @@ std::string formatStepCounts(const StepCountRecord& counts) {
 
 void refreshLists(CodeListModels& models, ModulePanes& panes, const CounterSettings& settings,
                   const DisplayOptions& options, const StepCountRecord& counts) {
+    models.listPosition = options.listPosition == 1 ? 1 : 0;
+    models.tabWidth = options.tabWidth;
     CodeList& afterList =
-        models.lists[static_cast<std::size_t>(listOfSide(kAfter, options.listPosition))];
+        models.lists[static_cast<std::size_t>(listOfSide(kAfter, models.listPosition))];
     CodeList& beforeList =
-        models.lists[static_cast<std::size_t>(listOfSide(kBefore, options.listPosition))];
+        models.lists[static_cast<std::size_t>(listOfSide(kBefore, models.listPosition))];
     afterList.hint = kAfterHint;
     beforeList.hint = kBeforeHint;
-    fillModuleList(afterList, kAfter, panes, settings, options.tabWidth);
-    fillModuleList(beforeList, kBefore, panes, settings, options.tabWidth);
-    padShorterList(afterList, beforeList, panes, options.viewState);
+    buildModuleRows(afterList, kAfter, panes, settings);
+    buildModuleRows(beforeList, kBefore, panes, settings);
+    padShorterList(afterList, beforeList, options.viewState);
     models.stepCountText = formatStepCounts(counts);
 }
 
-namespace {
-bool differs(const ModulePanes& panes, std::int32_t row) {
-    const auto same = static_cast<std::uint8_t>(LineStatus::Same);
-    return entryAt(panes.rows[kAfter], row).status != same ||
-           entryAt(panes.rows[kBefore], row).status != same;
+void refreshHeadings(CodeListModels& models, const ModulePanes& panes) {
+    for (CodeList& list : models.lists) {
+        setHeading(list, list.side, panes);
+    }
 }
+
+namespace {
+
+// Any status but Same differs, also one that is drawn like Same.
+bool differs(const CodeListModels& models, std::int64_t row) {
+    return models.lists[0].row(row).status != LineStatus::Same ||
+           models.lists[1].row(row).status != LineStatus::Same;
+}
+
 }  // namespace
 
-std::optional<std::int32_t> findNextDifference(const ModulePanes& panes, std::int32_t start) {
-    for (std::int64_t r = static_cast<std::int64_t>(start) + 1; r < panes.lineTableSize; ++r) {
-        if (differs(panes, static_cast<std::int32_t>(r))) {
+std::optional<std::int32_t> findNextDifference(const CodeListModels& models,
+                                               std::int32_t lineTableSize, std::int32_t start) {
+    // Rows past both lists are Same: no need to look beyond the longer list.
+    const std::int64_t end = std::min<std::int64_t>(
+        lineTableSize, std::max(models.lists[0].rowCount(), models.lists[1].rowCount()));
+    for (std::int64_t r = static_cast<std::int64_t>(start) + 1; r < end; ++r) {
+        if (differs(models, r)) {
             return static_cast<std::int32_t>(r);
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::int32_t> findPreviousDifference(const ModulePanes& panes, std::int32_t start) {
-    for (std::int64_t r = static_cast<std::int64_t>(start) - 1; r >= 0; --r) {
-        if (r < panes.lineTableSize && differs(panes, static_cast<std::int32_t>(r))) {
+std::optional<std::int32_t> findPreviousDifference(const CodeListModels& models,
+                                                   std::int32_t lineTableSize, std::int32_t start) {
+    const std::int64_t last = std::min<std::int64_t>(
+        {static_cast<std::int64_t>(start) - 1, static_cast<std::int64_t>(lineTableSize) - 1,
+         std::max(models.lists[0].rowCount(), models.lists[1].rowCount())});
+    for (std::int64_t r = last; r >= 0; --r) {
+        if (differs(models, r)) {
             return static_cast<std::int32_t>(r);
         }
     }

@@ -1,13 +1,12 @@
 #pragma once
-// The two code lists as plain models: heading, hint and one caption per row. The row tables of
-// the panes (rows[side]) hold each row's status and line index; row r of a list is entry r of
-// the row table of the side that list shows. The window shows these models; the HTML report is
-// written from them.
+// The two code lists as a row model. The alignment walk turns each module's text and line table
+// into rows that only say where their line stands in the text; the captions are formatted when
+// they are asked for (captions.h), so a list of a million rows costs sixteen bytes a row and a
+// tab-width or encoding change only formats the rows that are looked at again.
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -17,25 +16,55 @@
 
 namespace tavelin {
 
+// One row of a code list. A text row shows `length` units of the module text from `offset`
+// (its line end left out); filler and padding rows show nothing. status and lineIndex are those
+// of the row's line (afterRows / beforeRows): a filler row has status Blank and the lineIndex
+// of the text line below it, a padding row the view state and -1.
+struct CodeRow {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+    std::int32_t lineIndex = 0;
+    LineStatus status = LineStatus::Same;
+};
+
 struct CodeList {
     int side = kAfter;  // the module side this list shows
-    std::string heading;
+    std::string title;  // "After change" or "Before change"
+    // The encoding name and the module's path (as the file system names it); both empty when
+    // the side has no module.
+    std::string encoding;
+    std::string path;
+    bool hasModule = false;
     std::string hint;
-    std::vector<std::string> captions;  // system code page, one per row
+    std::vector<CodeRow> rows;
 
-    std::int32_t rowCount() const { return static_cast<std::int32_t>(captions.size()); }
+    std::int32_t rowCount() const { return static_cast<std::int32_t>(rows.size()); }
+    // The row's record, or Same/-1 for a row the list does not have.
+    CodeRow row(std::int64_t r) const {
+        return r >= 0 && r < static_cast<std::int64_t>(rows.size())
+                   ? rows[static_cast<std::size_t>(r)]
+                   : CodeRow{0, 0, -1, LineStatus::Same};
+    }
+    // "After change<UTF-8>[path]" ("After change" alone without a module): in the system code
+    // page for the report, and in Unicode for the window.
+    std::string headingAnsi() const;
+    std::u16string headingUnicode() const;
 };
 
 struct CodeListModels {
     // lists[0] is the left list, lists[1] the right one.
     std::array<CodeList, 2> lists;
+    int listPosition = 0;       // which list shows which side, as the last rebuild found it
+    int tabWidth = 8;           // 2, 4 or 8 columns: the captions expand tabs with it
     std::string stepCountText;  // status-bar panel 1
+
+    const CodeList& listOfSide(int side) const;
 };
 
 struct DisplayOptions {
-    int listPosition = 0;        // 0: after change left; 1: before change left
-    int tabWidth = 8;            // 2, 4 or 8 columns
-    std::uint8_t viewState = 0;  // 3 while a comparison is shown
+    int listPosition = 0;  // 0: after change left; 1: before change left
+    int tabWidth = 8;      // 2, 4 or 8 columns
+    ViewState viewState = ViewState::Plain;
 };
 
 // The side shown in a list (0 left, 1 right) for a list position.
@@ -50,32 +79,32 @@ inline int listOfSide(int side, int listPosition) {
 // "ANSI", "UTF-8", "S-JIS", "EUC", "JIS", "UTF-16", "UTF-16BE" (empty for an unknown code).
 std::string encodingName(const ModuleDescriptor& module);
 
-// One row caption from `count` bytes of a line (the last of which is the NUL that replaced the
-// delimiter, or the text's last byte): NUL to blank, conversion by codeNo, tab expansion.
-std::string formatLineCaption(std::span<const unsigned char> line, int codeNo, int tabWidth);
-// The same for UTF-16 units; the expanded caption is converted to the system code page.
-std::string formatLineCaption16(std::span<const char16_t> line, int tabWidth);
+// Builds one list's rows for one side: heading parts and the aligned rows. Under [DELIMIT] 3
+// the lone CRs of the text become LF, in place (the only change to the text); a byte-order mark
+// is left in the text and stays out of the first row.
+void buildModuleRows(CodeList& list, int side, ModulePanes& panes, const CounterSettings& settings);
 
-// Rebuilds one list for one side: heading, captions and the side's row table. Rewrites the text
-// in place only where the display requires it (a UTF-8 or UTF-16 byte order mark becomes NUL,
-// lone CRs become LF under [DELIMIT] 3).
-void fillModuleList(CodeList& list, int side, ModulePanes& panes, const CounterSettings& settings,
-                    int tabWidth);
+// Evens out the two lists with empty rows whose record is (viewState, -1). An empty list is
+// never padded.
+void padShorterList(CodeList& afterList, CodeList& beforeList, ViewState viewState);
 
-// Evens out the two lists with empty rows whose row entry is (viewState, -1).
-void padShorterList(CodeList& afterList, CodeList& beforeList, ModulePanes& panes,
-                    std::uint8_t viewState);
-
-// The step counts as the status bar shows them.
+// The step counts as the status bar shows them:
+// "%-6s %6d %-6s %6d %-6s %6d %-6s %6d %-6s %6d" with "New", "Original", "Changed", "Re-used",
+// "Deleted".
 std::string formatStepCounts(const StepCountRecord& counts);
 
-// Rebuilds both lists, their headings and hints, and the step-count text.
+// Rebuilds both lists (the alignment walk), their headings and hints, and the step-count text.
 void refreshLists(CodeListModels& models, ModulePanes& panes, const CounterSettings& settings,
                   const DisplayOptions& options, const StepCountRecord& counts);
 
-// Difference search over the row tables, bounded by lineTableSize: the first row after (before)
-// `start` whose after or before row entry is not Same.
-std::optional<std::int32_t> findNextDifference(const ModulePanes& panes, std::int32_t start);
-std::optional<std::int32_t> findPreviousDifference(const ModulePanes& panes, std::int32_t start);
+// The headings again after an encoding change: the rows stay as they are.
+void refreshHeadings(CodeListModels& models, const ModulePanes& panes);
+
+// Difference search over the rows of both lists, bounded by lineTableSize: the first row after
+// (before) `start` whose after or before row is not Same. Rows past a list's end count as Same.
+std::optional<std::int32_t> findNextDifference(const CodeListModels& models,
+                                               std::int32_t lineTableSize, std::int32_t start);
+std::optional<std::int32_t> findPreviousDifference(const CodeListModels& models,
+                                                   std::int32_t lineTableSize, std::int32_t start);
 
 }  // namespace tavelin

@@ -1,12 +1,15 @@
 #include "output/html_report.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "datafiles/line_reader.h"
+#include "display/captions.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "text/text_rules.h"
 
 namespace tavelin {
 
@@ -14,10 +17,6 @@ namespace {
 
 constexpr const char* kSaveFailed =
     "Data cannot be preserved, because the capacity of the disk is insufficient.";
-
-bool isSjisLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF);
-}
 
 // 0x00BBGGRR to 0xRRGGBB.
 std::uint32_t toRgb(std::uint32_t colour) {
@@ -30,102 +29,15 @@ std::string statusBlock(std::uint32_t colour) {
     return buffer;
 }
 
-// Collects the report with LF line ends; text mode turns them into CR LF when written.
-class ReportText {
-  public:
-    void put(std::string_view s) { text_.append(s); }
-    void putf(const char* format, std::string_view arg) {
-        std::string a(arg);
-        const int n = std::snprintf(nullptr, 0, format, a.c_str());
-        std::string out(static_cast<std::size_t>(n), '\0');
-        std::snprintf(out.data(), out.size() + 1, format, a.c_str());
-        text_.append(out);
-    }
-    void putNumber(const char* format, long long value) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, format, value);
-        text_.append(buffer);
-    }
-    std::string textMode() const { return toTextMode(text_); }
-
-  private:
-    std::string text_;
-};
-
-void writeCodeBlock(ReportText& out, const ReportInputs& in, int list,
-                    const std::array<std::string, 4>& blocks) {
-    const CodeList& codeList = in.codeLists->lists[static_cast<std::size_t>(list)];
-    const int side = codeList.side;
-    const LineTable& rows = in.panes->rows[static_cast<std::size_t>(side)];
-    const ModuleDescriptor* module = in.panes->module(side);
-    std::uint8_t current = 0;
-    for (std::size_t r = 0; r < codeList.captions.size(); ++r) {
-        const LineRecord record = r < rows.size() ? rows[r] : LineRecord{0, -1};
-        const std::uint8_t status = record.status > 3 ? 0 : record.status;
-        if (status != current) {
-            out.put("</div>");
-            out.put(blocks[status]);
-            current = status;
-        }
-        const std::string text = escapeHtml(codeList.captions[r]);
-        if (!in.warningsShown) {
-            out.put(text);
-            out.put("\n");
-            continue;
-        }
-        long long number = 0;
-        if (status != static_cast<std::uint8_t>(LineStatus::Blank) && record.lineIndex >= 0) {
-            number = static_cast<long long>(record.lineIndex) +
-                     (module != nullptr ? module->lineNumber : 0);
-        }
-        if (number > 0) {
-            out.putNumber("%08lld ", number);
-        } else {
-            out.put("         ");
-        }
-        out.put(text);
-        out.put("\n");
-    }
-}
-
-void writeWarningTable(ReportText& out, const ReportInputs& in, const WarningList* list) {
-    out.put("<table border=\"1\" width=\"380\">\n<tr>\n");
-    out.put("<td nowrap>Line No.</td>\n<td nowrap>Code No.</td>\n<td nowrap>Description</td>\n");
-    if (in.extra1) {
-        out.putf("<td nowrap>%s</td>\n", escapeHtml(in.extra1Name));
-    }
-    if (in.extra2) {
-        out.putf("<td nowrap>%s</td>\n", escapeHtml(in.extra2Name));
-    }
-    out.put("</tr>\n");
-    if (list != nullptr) {
-        for (const WarningRow& row : list->rows) {
-            out.put("<tr>\n");
-            out.putf("<td>%s</td>\n", escapeHtml(row.caption));
-            for (int c = 0; c < in.subItemColumns; ++c) {
-                const std::string item = static_cast<std::size_t>(c) < row.subItems.size()
-                                             ? row.subItems[static_cast<std::size_t>(c)]
-                                             : "";
-                out.putf("<td>%s</td>\n", escapeHtml(item));
-            }
-            out.put("</tr>\n");
-        }
-    }
-    out.put("</table>\n");
-}
-
-}  // namespace
-
-std::string escapeHtml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
+// Escapes into `out` (see escapeHtml).
+void appendEscaped(std::string_view text, std::string& out) {
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (isSjisLead(c)) {
+        if (text::isShiftJisLead(c) && i + 1 < n &&
+            text::isShiftJisTrail(static_cast<unsigned char>(text[i + 1]))) {
             out.push_back(text[i]);
-            if (i + 1 < text.size()) {
-                out.push_back(text[++i]);
-            }
+            out.push_back(text[++i]);
             continue;
         }
         switch (c) {
@@ -142,14 +54,172 @@ std::string escapeHtml(std::string_view text) {
                 out.push_back(text[i]);
         }
     }
+}
+
+// The report's text on its way to the sink: LF becomes CR LF (the file is a text-mode file),
+// and a block goes to the sink whenever the buffer is full.
+class ReportText {
+  public:
+    explicit ReportText(ReportSink& sink) : sink_(sink) { buffer_.reserve(kBlock + 4096); }
+
+    // Fixed text of the report.
+    void put(std::string_view s) {
+        for (;;) {
+            const std::size_t lf = s.find('\n');
+            if (lf == std::string_view::npos) {
+                buffer_.append(s);
+                break;
+            }
+            buffer_.append(s.substr(0, lf));
+            buffer_.append("\r\n");
+            s.remove_prefix(lf + 1);
+        }
+        flushIfFull();
+    }
+    // Text from the module or the warning files, escaped.
+    void putEscaped(std::string_view s) {
+        if (s.find('\n') == std::string_view::npos) {
+            appendEscaped(s, buffer_);
+            flushIfFull();
+            return;
+        }
+        escaped_.clear();
+        appendEscaped(s, escaped_);
+        put(escaped_);
+    }
+    // A cell or a heading: format is "<prefix>%s<suffix>" with the escaped text.
+    void putCell(std::string_view prefix, std::string_view text, std::string_view suffix) {
+        put(prefix);
+        putEscaped(text);
+        put(suffix);
+    }
+    void putNumber(const char* format, long long value) {
+        char buffer[64];
+        const int n = std::snprintf(buffer, sizeof buffer, format, value);
+        if (n > 0) {
+            put(std::string_view(
+                buffer, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1)));
+        }
+    }
+    bool finish() {
+        flush();
+        return ok_;
+    }
+
+  private:
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+    void flushIfFull() {
+        if (buffer_.size() >= kBlock) {
+            flush();
+        }
+    }
+    void flush() {
+        if (!buffer_.empty()) {
+            ok_ = sink_.write(buffer_) && ok_;
+            buffer_.clear();
+        }
+    }
+
+    ReportSink& sink_;
+    std::string buffer_;
+    std::string escaped_;
+    bool ok_ = true;
+};
+
+void writeCodeBlock(ReportText& out, const ReportInputs& in, int list,
+                    const std::array<std::string, 4>& blocks) {
+    const CodeList& codeList = in.codeLists->lists[static_cast<std::size_t>(list)];
+    const ModuleDescriptor* module = in.panes->module(codeList.side);
+    CaptionFormatter captions(in.codeLists->tabWidth);
+    std::string caption;
+    LineStatus current = LineStatus::Same;
+    for (std::size_t r = 0; r < codeList.rows.size(); ++r) {
+        const CodeRow& row = codeList.rows[r];
+        const LineStatus status = shownStatus(row.status);
+        if (status != current) {
+            out.put("</div>");
+            out.put(blocks[static_cast<std::size_t>(status)]);
+            current = status;
+        }
+        if (in.warningsShown) {
+            long long number = 0;
+            if (status != LineStatus::Blank && row.lineIndex >= 0) {
+                number = static_cast<long long>(row.lineIndex) +
+                         (module != nullptr ? module->lineNumber : 0);
+            }
+            if (number > 0) {
+                out.putNumber("%08lld ", number);
+            } else {
+                out.put("         ");
+            }
+        }
+        caption.clear();
+        captions.appendAnsi(*in.panes, codeList, static_cast<std::int64_t>(r), caption);
+        out.putEscaped(caption);
+        out.put("\n");
+    }
+}
+
+void writeWarningTable(ReportText& out, const ReportInputs& in, const WarningList* list) {
+    out.put("<table border=\"1\" width=\"380\">\n<tr>\n");
+    out.put("<td nowrap>Line No.</td>\n<td nowrap>Code No.</td>\n<td nowrap>Description</td>\n");
+    if (in.extra1) {
+        out.putCell("<td nowrap>", in.extra1Name, "</td>\n");
+    }
+    if (in.extra2) {
+        out.putCell("<td nowrap>", in.extra2Name, "</td>\n");
+    }
+    out.put("</tr>\n");
+    if (list != nullptr) {
+        for (const WarningRow& row : list->rows) {
+            out.put("<tr>\n");
+            out.putCell("<td>", row.caption, "</td>\n");
+            for (int c = 0; c < in.subItemColumns; ++c) {
+                const auto index = static_cast<std::size_t>(c);
+                out.putCell("<td>", index < row.subItems.size() ? row.subItems[index] : "",
+                            "</td>\n");
+            }
+            out.put("</tr>\n");
+        }
+    }
+    out.put("</table>\n");
+}
+
+class StringSink final : public ReportSink {
+  public:
+    bool write(std::string_view bytes) override {
+        text.append(bytes);
+        return true;
+    }
+    std::string text;
+};
+
+class FileSink final : public ReportSink {
+  public:
+    explicit FileSink(std::FILE* file) : file_(file) {}
+    bool write(std::string_view bytes) override {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    }
+
+  private:
+    std::FILE* file_;
+};
+
+}  // namespace
+
+std::string escapeHtml(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    appendEscaped(text, out);
     return out;
 }
 
-std::string renderHtmlReport(const ReportInputs& in) {
+bool streamHtmlReport(const ReportInputs& in, ReportSink& sink) {
     const std::array<std::string, 4> blocks{
         "<div style=\"background-color:#ffffff\">", statusBlock(in.deletedColour),
         statusBlock(in.addedColour), statusBlock(in.blankColour)};
-    ReportText out;
+    ReportText out(sink);
     out.put(
         "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
         "\"http://www.w3.org/TR/html4/loose.dtd\">\n");
@@ -163,11 +233,9 @@ std::string renderHtmlReport(const ReportInputs& in) {
         "alink=\"#0000ff\">\n\n");
     out.put("<a name=\"topmain\"></a>\n<table border=\"1\">\n");
     out.put("<caption>Tavelin! Code cmparison result</caption>\n");
-    out.put("<tr><th bgcolor=\"#ffccff\">");
-    out.put(escapeHtml(in.codeLists->lists[0].heading));
-    out.put("</th><th bgcolor=\"#ffccff\">");
-    out.put(escapeHtml(in.codeLists->lists[1].heading));
-    out.put("</th></tr>\n\n");
+    out.putCell("<tr><th bgcolor=\"#ffccff\">", in.codeLists->lists[0].headingAnsi(),
+                "</th><th bgcolor=\"#ffccff\">");
+    out.putCell("", in.codeLists->lists[1].headingAnsi(), "</th></tr>\n\n");
     out.put("<tr>\n<td>\n<pre style=\"background-color:#ffffff\">\n");
     out.put(blocks[0]);
     writeCodeBlock(out, in, 0, blocks);
@@ -184,7 +252,9 @@ std::string renderHtmlReport(const ReportInputs& in) {
     }
     out.put("<p align=\"left\"><table border=\"1\">\n<tbody>\n<tr>\n");
     for (const char* label : {"New", "Original", "Changed", "Re-used", "Deleted"}) {
-        out.putf("<td align=left><font>%s</font></td>\n", label);
+        out.put("<td align=left><font>");
+        out.put(label);
+        out.put("</font></td>\n");
     }
     out.put("</tr>\n<tr>\n");
     for (std::int32_t value : {in.counts.newSteps, in.counts.originalSteps, in.counts.changedSteps,
@@ -196,16 +266,22 @@ std::string renderHtmlReport(const ReportInputs& in) {
     out.put("<p align=\"left\" style=\"background:#ccffcc\">");
     out.put("Written by Tavelin, the module comparison and step counting viewer.");
     out.put("</p>\n</body>\n</html>\n");
-    return out.textMode();
+    return out.finish();
+}
+
+std::string renderHtmlReport(const ReportInputs& inputs) {
+    StringSink sink;
+    streamHtmlReport(inputs, sink);
+    return std::move(sink.text);
 }
 
 int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool silent,
                     MessageSink& messages) {
-    const std::string bytes = renderHtmlReport(inputs);
     bool ok = false;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file != nullptr) {
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        FileSink sink(file);
+        ok = streamHtmlReport(inputs, sink);
         ok = (std::fflush(file) == 0) && ok;
         ok = (std::fclose(file) == 0) && ok;
     }
@@ -224,7 +300,7 @@ std::string safeReportName(std::string_view name) {
     std::string out(name);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+        if (text::isShiftJisLead(c)) {
             ++i;  // a double-byte character: its second byte may look like a separator
             continue;
         }

@@ -17,8 +17,8 @@ namespace tavelin {
 class MessageSink;
 
 struct ReportInputs {
-    const CodeListModels* codeLists = nullptr;  // left and right list
-    const ModulePanes* panes = nullptr;         // row tables and descriptors
+    const CodeListModels* codeLists = nullptr;  // left and right list, with the tab width
+    const ModulePanes* panes = nullptr;         // module texts and descriptors
     const WarningList* leftWarnings = nullptr;
     const WarningList* rightWarnings = nullptr;
     bool warningsShown = false;
@@ -33,9 +33,24 @@ struct ReportInputs {
     StepCountRecord counts;
 };
 
-// "<", ">" and "&" replaced; a Shift-JIS lead byte (0x81..0x9F, 0xE0..0xEF) is copied with the
-// byte after it, which is not examined.
+// "<", ">" and "&" replaced. A Shift-JIS double-byte character (a lead byte and a trail byte) is
+// copied whole, so its trail byte is never taken for a special character; a lead byte without a
+// trail byte after it is copied alone and the next byte is examined as any other ('<', '>' and
+// '&' are never trail bytes, so markup cannot hide behind a lead byte).
 std::string escapeHtml(std::string_view text);
+
+// Where the report's bytes go, a block at a time.
+class ReportSink {
+  public:
+    virtual ~ReportSink() = default;
+    // Returns false when the bytes could not be taken.
+    virtual bool write(std::string_view bytes) = 0;
+};
+
+// Writes the report into the sink, with text-mode CR LF line ends, formatting and escaping the
+// rows as it goes (a large buffer in between, nothing else held). Returns false when the sink
+// refused a block.
+bool streamHtmlReport(const ReportInputs& inputs, ReportSink& sink);
 
 // The report as bytes, with text-mode CR LF line ends.
 std::string renderHtmlReport(const ReportInputs& inputs);

@@ -20,10 +20,6 @@ std::int32_t countLines(std::span<const Unit> text, const CounterSettings& setti
     return countLines<Unit>(text, settings.delimit, settings.eofflg);
 }
 
-// countLines over UTF-16 text held as little-endian byte pairs (bytes.size() / 2 units).
-std::int32_t countLinesUtf16Le(std::span<const unsigned char> bytes, std::int32_t delimit,
-                               std::int32_t eofflg);
-
 extern template std::int32_t countLines<unsigned char>(std::span<const unsigned char>, std::int32_t,
                                                        std::int32_t);
 extern template std::int32_t countLines<char16_t>(std::span<const char16_t>, std::int32_t,

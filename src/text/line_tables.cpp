@@ -14,34 +14,25 @@ std::size_t walkLength(const ModulePanes& panes, const LineTable& table) {
     return std::min(size, table.size());
 }
 
-void reset(ModulePanes& panes, std::uint8_t value, bool setIndexes) {
+void reset(ModulePanes& panes, LineStatus value, bool setIndexes) {
     for (LineTable& table : panes.lines) {
         const std::size_t n = walkLength(panes, table);
         for (std::size_t k = 0; k < n; ++k) {
             table[k].status = value;
-            if (setIndexes && value == 0) {
+            if (setIndexes && value == LineStatus::Same) {
                 table[k].lineIndex = static_cast<std::int32_t>(k);
             }
-        }
-    }
-    if (value != 0) {
-        return;
-    }
-    for (LineTable& table : panes.rows) {
-        const std::size_t n = walkLength(panes, table);
-        for (std::size_t k = 0; k < n; ++k) {
-            table[k].status = 0;
         }
     }
 }
 
 }  // namespace
 
-void resetLineTables(ModulePanes& panes, std::uint8_t value) {
+void resetLineTables(ModulePanes& panes, LineStatus value) {
     reset(panes, value, true);
 }
 
-void resetStatuses(ModulePanes& panes, std::uint8_t value) {
+void resetStatuses(ModulePanes& panes, LineStatus value) {
     reset(panes, value, false);
 }
 

@@ -7,11 +7,11 @@
 
 namespace tavelin {
 
-// Sets every status of both line tables to `value`. When `value` is 0 also every status of both
-// row tables, and every line-table lineIndex to its own position.
-void resetLineTables(ModulePanes& panes, std::uint8_t value);
+// Sets every status of both line tables to `value`; with Same also every lineIndex to its own
+// position.
+void resetLineTables(ModulePanes& panes, LineStatus value);
 
 // As resetLineTables, but no lineIndex is touched.
-void resetStatuses(ModulePanes& panes, std::uint8_t value);
+void resetStatuses(ModulePanes& panes, LineStatus value);
 
 }  // namespace tavelin

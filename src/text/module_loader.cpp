@@ -13,6 +13,7 @@
 #include "text/encoding.h"
 #include "text/line_count.h"
 #include "text/line_tables.h"
+#include "text/text_rules.h"
 
 namespace tavelin {
 
@@ -116,23 +117,53 @@ int readStretch(const ModuleDescriptor& d, std::int64_t available, std::int32_t 
     return kLoadOk;
 }
 
-// Upper bound of the lines a text can hold in any line-end mode: one per LF, one per CR that is
-// not followed by LF (the most any mode recognises), plus a last unterminated line. UTF-16 text
-// is counted in little-endian units.
-std::int64_t textLineBound(const std::vector<unsigned char>& text, bool utf16) {
-    const std::size_t width = utf16 ? 2 : 1;
-    const std::size_t units = text.size() / width;
-    auto unitAt = [&](std::size_t i) -> unsigned {
-        return utf16 ? static_cast<unsigned>(text[2 * i] | (text[2 * i + 1] << 8)) : text[i];
-    };
-    std::int64_t breaks = 0;
-    for (std::size_t i = 0; i < units; ++i) {
-        const unsigned u = unitAt(i);
-        if (u == kLf || (u == kCr && (i + 1 == units || unitAt(i + 1) != kLf))) {
-            ++breaks;
+// Number of units equal to u.
+template <class U>
+std::int64_t countUnits(std::span<const U> text, U u) {
+    return static_cast<std::int64_t>(std::count(text.begin(), text.end(), u));
+}
+
+// Lone CRs: CRs that are not followed by LF.
+template <class U>
+std::int64_t countLoneCrs(std::span<const U> text) {
+    std::int64_t lone = 0;
+    const U* b = text.data();
+    const auto n = static_cast<std::int64_t>(text.size());
+    for (std::int64_t i = text::findUnit(b, 0, n, kCr); i < n;
+         i = text::findUnit(b, i + 1, n, kCr)) {
+        if (i + 1 == n || b[i + 1] != U(kLf)) {
+            ++lone;
         }
     }
-    return 1 + breaks;
+    return lone;
+}
+
+// Upper bound of the lines a text can hold in any line-end mode: one per LF, one per CR that is
+// not followed by LF (the most any mode recognises), plus a last unterminated line.
+std::int64_t textLineBound(const ModuleText& text, bool utf16) {
+    if (utf16) {
+        const std::span<const char16_t> units(text.units);
+        return 1 + countUnits(units, static_cast<char16_t>(kLf)) + countLoneCrs(units);
+    }
+    const std::span<const unsigned char> bytes(text.bytes);
+    return 1 + countUnits(bytes, kLf) + countLoneCrs(bytes);
+}
+
+// Turns the bytes of a UTF-16 text into units: the first `length` units are put into the
+// machine's order from the file's (little-endian, or big-endian when `bigEndian`); the bytes
+// after them (the appended terminator, the NUL slack) are taken as little-endian pairs.
+void takeUtf16Units(ModuleText& text, std::size_t length, bool bigEndian) {
+    std::vector<unsigned char>& bytes = text.bytes;
+    const std::size_t count = bytes.size() / 2;
+    text.units.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned lo = bytes[2 * i];
+        const unsigned hi = bytes[2 * i + 1];
+        text.units[i] =
+            static_cast<char16_t>(bigEndian && i < length ? (lo << 8) | hi : lo | (hi << 8));
+    }
+    bytes.clear();
+    bytes.shrink_to_fit();
 }
 
 // Entries one present module needs in the line tables.
@@ -167,28 +198,26 @@ std::int64_t neededLineTableSize(const ModulePanes& panes) {
 std::size_t smallestTable(const ModulePanes& panes) {
     std::size_t smallest = std::numeric_limits<std::size_t>::max();
     for (std::size_t s = 0; s < kSides; ++s) {
-        smallest = std::min({smallest, panes.lines[s].size(), panes.rows[s].size()});
+        smallest = std::min(smallest, panes.lines[s].size());
     }
     return smallest;
 }
 
-// Resizes all four tables to `size` entries, keeping what they hold. On failure lineTableSize
+// Resizes both line tables to `size` entries, keeping what they hold. On failure lineTableSize
 // is the size every table has.
 int resizeLineTables(ModulePanes& panes, std::int64_t size, bool fresh) {
     int result = kLoadOk;
-    for (std::size_t s = 0; s < kSides; ++s) {
-        for (LineTable* table : {&panes.lines[s], &panes.rows[s]}) {
-            try {
-                if (fresh) {
-                    table->clear();
-                    table->shrink_to_fit();
-                }
-                table->resize(static_cast<std::size_t>(size));
-            } catch (const std::bad_alloc&) {
-                result = kLoadNoMemory;
-            } catch (const std::length_error&) {
-                result = kLoadNoMemory;
+    for (LineTable& table : panes.lines) {
+        try {
+            if (fresh) {
+                table.clear();
+                table.shrink_to_fit();
             }
+            table.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            result = kLoadNoMemory;
+        } catch (const std::length_error&) {
+            result = kLoadNoMemory;
         }
     }
     panes.lineTableSize = static_cast<std::int32_t>(
@@ -209,7 +238,6 @@ void emptyPane(ModulePanes& panes, std::size_t side) {
     panes.present[side] = false;
     panes.hasBuffer[side] = false;
     panes.moduleText[side].clear();
-    panes.moduleText[side].shrink_to_fit();
     panes.moduleLength[side] = 0;
 }
 
@@ -280,24 +308,23 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
             continue;
         }
         const ModuleDescriptor& d = panes.descriptors[side];
-        std::vector<unsigned char>& text = panes.moduleText[side];
-        results[side] = loadModuleText(d, settings, text);
-        if (results[side] != kLoadOk) {
-            // The length stays 0: it must never claim bytes that were not read.
-            continue;
-        }
+        ModuleText& text = panes.moduleText[side];
+        text.units.clear();
+        results[side] = loadModuleText(d, settings, text.bytes);
         std::int64_t length = stretchLength(d);
         if (d.utf16 == 1) {
             length /= 2;
-            if (d.codeNo == kUtf16BigEndian) {
-                swapByteOrder(std::span(text).first(static_cast<std::size_t>(length) * 2));
-            }
+            takeUtf16Units(text, static_cast<std::size_t>(length), d.codeNo == kUtf16BigEndian);
+        }
+        if (results[side] != kLoadOk) {
+            // The length stays 0: it must never claim units that were not read.
+            continue;
         }
         panes.moduleLength[side] = static_cast<std::int32_t>(length);
     }
     // The table growth can only fail for lack of memory; the tables then keep a consistent size.
     growLineTablesToFitTexts(panes);
-    resetLineTables(panes, 0);
+    resetLineTables(panes, LineStatus::Same);
     return 10 * results[kAfter] + results[kBefore];
 }
 
@@ -330,9 +357,10 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     d.compareFlag = 1;
     d.outputFlag = 1;
 
-    std::vector<unsigned char>& text = panes.moduleText[s];
+    ModuleText& text = panes.moduleText[s];
+    text.units.clear();
     panes.hasBuffer[s] = true;
-    const int read = loadModuleText(d, settings, text);
+    const int read = loadModuleText(d, settings, text.bytes);
     if (read != kLoadOk) {
         return fail(read);
     }
@@ -341,20 +369,19 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     std::int64_t length = stretchLength(d) + 1;
 
     // Judge the encoding by the file's own bytes, not the terminator or NUL after them.
-    const DetectedEncoding enc =
-        detectEncoding(std::span<const unsigned char>(text).first(static_cast<std::size_t>(size)));
+    const DetectedEncoding enc = detectEncoding(
+        std::span<const unsigned char>(text.bytes).first(static_cast<std::size_t>(size)));
     d.utf16 = enc.utf16;
     d.codeNo = enc.codeNo;
     if (d.utf16 == 1) {
         length /= 2;
-        const auto units = std::span(text).first(static_cast<std::size_t>(length) * 2);
-        if (d.codeNo == kUtf16BigEndian) {
-            swapByteOrder(units);
-        }
-        d.totalSteps = countLinesUtf16Le(units, settings.delimit, settings.eofflg);
+        takeUtf16Units(text, static_cast<std::size_t>(length), d.codeNo == kUtf16BigEndian);
+        d.totalSteps = countLines<char16_t>(
+            std::span<const char16_t>(text.units).first(static_cast<std::size_t>(length)),
+            settings.delimit, settings.eofflg);
     } else {
         d.totalSteps = countLines<unsigned char>(
-            std::span<const unsigned char>(text).first(static_cast<std::size_t>(length)),
+            std::span<const unsigned char>(text.bytes).first(static_cast<std::size_t>(length)),
             settings.delimit, settings.eofflg);
     }
     panes.moduleLength[s] = static_cast<std::int32_t>(length);
@@ -426,16 +453,15 @@ int clearPane(ModulePanes& panes, int side) {
 int allocateTextBuffers(ModulePanes& panes) {
     int result = kLoadOk;
     for (std::size_t s = 0; s < kSides; ++s) {
-        std::vector<unsigned char>& text = panes.moduleText[s];
+        ModuleText& text = panes.moduleText[s];
         text.clear();
-        text.shrink_to_fit();
         panes.moduleLength[s] = 0;
         panes.hasBuffer[s] = false;
         if (!panes.present[s]) {
             continue;
         }
-        makeEmptyText(text);
-        if (text.empty()) {
+        makeEmptyText(text.bytes);
+        if (text.bytes.empty()) {
             result = kLoadNoMemory;
             continue;
         }

@@ -100,7 +100,7 @@ int clearPane(ModulePanes& panes, int side);
 // step sizes it to what the file supplies. 0, or -1 when allocation fails.
 int allocateTextBuffers(ModulePanes& panes);
 
-// Frees and reallocates the four line tables. Their size is 1 plus, for each present module,
+// Frees and reallocates the two line tables. Their size is 1 plus, for each present module,
 // the larger of its promised lines (totalSteps + noCountSteps, but never more than its bytes
 // can hold) and an upper bound of the lines its loaded text holds. Sets lineTableSize.
 // 0, or -1 when allocation fails (the tables that did allocate are kept).

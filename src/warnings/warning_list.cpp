@@ -241,24 +241,6 @@ void sortWarningList(WarningList& list, int column) {
                      });
 }
 
-std::int32_t findWarningJumpRow(const LineTable& rows, std::size_t rowCount,
-                                const ModuleDescriptor* module, std::int32_t lineNumber) {
-    const std::int64_t index =
-        static_cast<std::int64_t>(lineNumber) - (module != nullptr ? module->lineNumber : 0);
-    // Padding rows carry -1; no warning line leads to them.
-    if (index < 0) {
-        return -1;
-    }
-    const std::size_t count = std::min(rowCount, rows.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (rows[i].lineIndex == index) {
-            return static_cast<std::int32_t>(std::min<std::size_t>(
-                i, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
-        }
-    }
-    return -1;
-}
-
 std::string buildWarningHelpTarget(std::string_view helpPath, std::string_view helpExtension,
                                    std::string_view codeNumber) {
     if (helpPath.empty() || !isSafeHelpName(codeNumber)) {

@@ -2,9 +2,11 @@
 // The two static-analysis warning lists as plain models: headings, hint, rows and sort state,
 // filled from the warning CSV files with the rows that fall inside each pane's module.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,12 +111,30 @@ void sortWarningList(WarningList& list, int column);
 std::int32_t warningRowLine(const WarningRow& row);
 
 // The code-list row to select for a jump to file line `lineNumber`: the first of the first
-// `rowCount` rows of `rows` whose lineIndex is lineNumber minus the module's line-number field
-// (a filler row before the line is found first). -1 when there is none, also for a line before
-// the module, which must not select a padding row. `module` is the
-// descriptor of the side the code list shows (nullptr counts as line-number field 0).
-std::int32_t findWarningJumpRow(const LineTable& rows, std::size_t rowCount,
-                                const ModuleDescriptor* module, std::int32_t lineNumber);
+// `rowCount` rows whose lineIndex is lineNumber minus the module's line-number field (a filler
+// row before the line is found first). -1 when there is none, also for a line before the module,
+// which must not select a padding row. `module` is the descriptor of the side the code list shows
+// (nullptr counts as line-number field 0). Rows are anything with a lineIndex (the code list's
+// rows, or a line table).
+template <class Rows>
+std::int32_t findWarningJumpRow(const Rows& rows, std::size_t rowCount,
+                                const ModuleDescriptor* module, std::int32_t lineNumber) {
+    const std::int64_t index =
+        static_cast<std::int64_t>(lineNumber) - (module != nullptr ? module->lineNumber : 0);
+    // Padding rows carry -1; no warning line leads to them.
+    if (index < 0) {
+        return -1;
+    }
+    const std::size_t count =
+        std::min<std::size_t>({rowCount, rows.size(),
+                               static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())});
+    for (std::size_t i = 0; i < count; ++i) {
+        if (rows[i].lineIndex == index) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return -1;
+}
 
 // The target handed to the shell for a help page: help path, code number and extension joined
 // with "/" when the path begins with "http:", "https:" or "file:", else with "\\"; without an

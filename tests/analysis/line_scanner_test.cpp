@@ -333,19 +333,16 @@ TEST(AnalyseModule, Utf16TextCountsBytesTwiceAndUsesTheIdeographicSpace) {
     s.delimit = 2;
     s.noneflg = 1;
     std::u16string text = u"\uFEFFa; // c\n\u3000\n";
-    std::vector<unsigned char> buf;
-    for (const char16_t c : text) {
-        buf.push_back(static_cast<unsigned char>(c & 0xFF));
-        buf.push_back(static_cast<unsigned char>(c >> 8));
-    }
+    ModuleText buf;
+    buf.units.assign(text.begin(), text.end());
     std::int32_t n = static_cast<std::int32_t>(text.size());
     ModuleDescriptor md;
     md.utf16 = 1;
     analyseModule(0, buf, n, s, &d, md, 2, nullptr, nullptr, nullptr, RuleEnvironment{});
     EXPECT_EQ(n, 3);
-    EXPECT_EQ(buf[0], 'a');
-    EXPECT_EQ(buf[2], ';');
-    EXPECT_EQ(buf[4], '\n');
+    EXPECT_EQ(buf.units[0], u'a');
+    EXPECT_EQ(buf.units[1], u';');
+    EXPECT_EQ(buf.units[2], u'\n');
     EXPECT_EQ(md.commentBytes, 8);
     EXPECT_EQ(md.spaceSteps, 1);
     EXPECT_EQ(md.totalBytes, 2 * static_cast<std::int32_t>(text.size()));

@@ -33,22 +33,22 @@ struct ViewFixture {
         panes.hasBuffer[s] = true;
         panes.descriptors[s].extensionNumber = 0;
         panes.descriptors[s].utf16 = utf16 ? 1 : 0;
-        auto& buf = panes.moduleText[s];
+        ModuleText& buf = panes.moduleText[s];
         buf.clear();
         for (const char c : text) {
-            buf.push_back(static_cast<unsigned char>(c));
             if (utf16) {
-                buf.push_back(0);
+                buf.units.push_back(static_cast<unsigned char>(c));
+            } else {
+                buf.bytes.push_back(static_cast<unsigned char>(c));
             }
         }
-        buf.resize(buf.size() + 8, 0);
+        buf.units.resize(utf16 ? buf.units.size() + 8 : 0, 0);
+        buf.bytes.resize(utf16 ? 0 : buf.bytes.size() + 8, 0);
         panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
         const std::size_t size = text.size() + 4;
         panes.lineTableSize = static_cast<std::int32_t>(size);
-        for (auto* tables : {&panes.lines, &panes.rows}) {
-            for (auto& t : *tables) {
-                t.resize(size);
-            }
+        for (auto& t : panes.lines) {
+            t.resize(size);
         }
     }
 
@@ -59,12 +59,12 @@ struct ViewFixture {
 
     std::string text(int side) const {
         const auto s = static_cast<std::size_t>(side);
-        const auto& buf = panes.moduleText[s];
+        const ModuleText& buf = panes.moduleText[s];
         std::string out;
         const bool wide = panes.descriptors[s].utf16 == 1;
         for (std::int32_t i = 0; i < panes.moduleLength[s]; ++i) {
-            const unsigned char c =
-                wide ? buf[2 * static_cast<std::size_t>(i)] : buf[static_cast<std::size_t>(i)];
+            const auto index = static_cast<std::size_t>(i);
+            const unsigned c = wide ? static_cast<unsigned>(buf.units[index]) : buf.bytes[index];
             out.push_back(c == 0 ? '~' : static_cast<char>(c));
         }
         return out;
@@ -160,7 +160,7 @@ TEST(ProcessingViews, PreprocessingReloadsAndWritesTheCounts) {
     std::ofstream(path, std::ios::binary) << "int a; // c\n\n#include <x.h>\nb;\n";
     ASSERT_EQ(openModuleFile(f.panes, 0, path, 0, f.settings), 0);
     // Whatever the buffer held before, the run starts again from the file.
-    f.panes.moduleText[0][0] = 'X';
+    f.panes.moduleText[0].bytes[0] = 'X';
     EXPECT_EQ(f.run(kViewPreprocessing), 0);
     EXPECT_EQ(f.text(0), "int a; \nb;\n");
     EXPECT_EQ(f.panes.descriptors[0].totalSteps, 4);

@@ -13,6 +13,7 @@
 
 #include "app/startup.h"
 #include "app_fixtures.h"
+#include "display/captions.h"
 #include "support/data_file_writer.h"
 #include "temp_folder.h"
 #include "text/module_loader.h"
@@ -22,19 +23,39 @@ namespace {
 
 using apptest::TempFolder;
 
+// Records what the controller asks of the window, and holds it to the protocol a Qt model needs:
+// the lists are rebuilt only after the window was told they would change.
 class RecordingWindow final : public WindowPort {
   public:
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
     void setControlsEnabled(bool enabled, bool menus) override {
         events.push_back(enabled ? (menus ? "enable+menus" : "enable") : "disable");
     }
+    void listsAboutToChange() override {
+        EXPECT_FALSE(listsDetached) << "told twice";
+        listsDetached = true;
+    }
     void listsRebuilt(const Session&) override {
+        EXPECT_TRUE(listsDetached) << "lists rebuilt without notice";
+        listsDetached = false;
         events.emplace_back("lists");
         if (onLists) {
             onLists();
         }
     }
-    void warningListsRebuilt(const Session&) override { events.emplace_back("warnings"); }
+    void captionsChanged(const Session&) override {
+        EXPECT_FALSE(listsDetached);
+        events.emplace_back("captions");
+    }
+    void warningListsAboutToChange() override {
+        EXPECT_FALSE(warningsDetached) << "told twice";
+        warningsDetached = true;
+    }
+    void warningListsRebuilt(const Session&) override {
+        EXPECT_TRUE(warningsDetached) << "warning lists rebuilt without notice";
+        warningsDetached = false;
+        events.emplace_back("warnings");
+    }
     void selectorsAndFontSet(const Session&) override { events.emplace_back("setup"); }
     void progress(int) override {}
     void showDataMonitor(const Session&) override { events.emplace_back("monitor"); }
@@ -52,6 +73,8 @@ class RecordingWindow final : public WindowPort {
     std::vector<std::string> events;
     std::vector<std::string> messages;
     std::function<void()> onLists;
+    bool listsDetached = false;
+    bool warningsDetached = false;
 };
 
 class ControllerTest : public ::testing::Test {
@@ -117,6 +140,9 @@ class ControllerTest : public ::testing::Test {
     }
     StepCountRecord counts() const { return session_->stepCounts; }
     const CodeList& leftList() const { return session_->codeLists.lists[0]; }
+    std::string caption(std::int32_t row) const {
+        return captionAnsi(session_->panes, leftList(), row, session_->tabWidth);
+    }
 
     TempFolder program_;
     std::unique_ptr<Session> session_;
@@ -136,7 +162,7 @@ TEST_F(ControllerTest, FilesOnTheCommandLineAreComparedAsTheyStandWithoutExec) {
     standAlone();
     EXPECT_EQ(controller().formActivate(), Activation::Shown);
     EXPECT_TRUE(session_->firstActivationDone);
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
     // Current state: every line counts, comments and blank lines included.
     EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 28);
     EXPECT_EQ(session_->panes.descriptors[kBefore].actualSteps, 28);
@@ -146,7 +172,7 @@ TEST_F(ControllerTest, FilesOnTheCommandLineAreComparedAsTheyStandWithoutExec) {
     // The window ends enabled, menus included (stand-alone mode), and the second activation
     // does nothing.
     EXPECT_EQ(window_.events.back(), "enable+menus");
-    EXPECT_FALSE(session_->busy);
+    EXPECT_FALSE(controller().busy());
     const auto events = window_.events.size();
     EXPECT_EQ(controller().formActivate(), Activation::AlreadyDone);
     EXPECT_EQ(window_.events.size(), events);
@@ -160,7 +186,7 @@ TEST_F(ControllerTest, ExecRunsTheStepComparisonOrWithSlashRTheCurrentState) {
     // Comments, blank lines and the directives are gone: count_items (10 lines), the cache
     // line chosen by USE_CACHE and main (6 lines).
     EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 17);
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
 
     // The same start with /r compares the texts as they stand.
     session_ = std::make_unique<Session>();
@@ -187,21 +213,22 @@ TEST_F(ControllerTest, CurrentStateRightAfterAComparisonKeepsItButAfterAViewComp
     controller().execute(kKindStepComparison, 12);
     const StepCountRecord step = counts();
     const int stepRows = leftList().rowCount();
-    EXPECT_EQ(session_->viewState, 3);
-    EXPECT_EQ(session_->counterSettings.nextlchk, 12);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
+    EXPECT_EQ(session_->resyncChoice, 12);
+    EXPECT_EQ(session_->counterSettings.nextlchk, 12);  // the choice is passed, not stored there
 
     controller().execute(kKindCurrentState, 12);
     EXPECT_TRUE(sameCounts(step, counts()));
     EXPECT_EQ(leftList().rowCount(), stepRows);
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
 
     // A view works on the texts as loaded; the next current-state request compares them.
     controller().reload();
-    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(session_->viewState, ViewState::Plain);
     controller().execute(kKindComments, 12);
-    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(session_->viewState, ViewState::Plain);
     controller().execute(kKindCurrentState, 12);
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
     EXPECT_FALSE(sameCounts(step, counts()));
     // Comment deletion left the (now empty) comment lines: 28 lines each side.
     EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 28);
@@ -212,11 +239,11 @@ TEST_F(ControllerTest, UnknownKindsRunNothingAndTheMonitorNeedsDebugMode) {
     controller().formActivate();
     controller().execute(kKindStepComparison, 0);
     const StepCountRecord step = counts();
-    EXPECT_EQ(session_->counterSettings.nextlchk, 0);
+    EXPECT_EQ(session_->resyncChoice, 0);
 
     for (std::int32_t kind : {-1, 12, 99}) {
         controller().execute(kind, 0);
-        EXPECT_EQ(session_->viewState, 0) << kind;
+        EXPECT_EQ(session_->viewState, ViewState::Plain) << kind;
         EXPECT_TRUE(sameCounts(step, counts())) << kind;
     }
     controller().execute(kKindDataMonitor, 0);
@@ -224,7 +251,7 @@ TEST_F(ControllerTest, UnknownKindsRunNothingAndTheMonitorNeedsDebugMode) {
     session_->viewerSettings.debugMode = 1;
     controller().execute(kKindDataMonitor, 0);
     EXPECT_EQ(window_.count("monitor"), 1);
-    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(session_->viewState, ViewState::Plain);
 }
 
 TEST_F(ControllerTest, EveryOperationRunsBetweenDisableAndEnable) {
@@ -251,14 +278,17 @@ TEST_F(ControllerTest, TabWidthRebuildsTheListsWithoutComparingAgain) {
     const StepCountRecord step = counts();
     ASSERT_GT(leftList().rowCount(), 2);
     // Row 2 of the step comparison is "\tint total = 0;" (the comment is gone).
-    EXPECT_EQ(leftList().captions[2].substr(0, 9), "        i");
+    EXPECT_EQ(caption(2).substr(0, 9), "        i");
 
-    // A changed file on disk must not show: nothing is reloaded or compared.
+    // A changed file on disk must not show: nothing is reloaded or compared, and the rows stay;
+    // only their captions are formatted anew.
     program_.write("after.c", "int x;\n");
+    window_.events.clear();
     controller().selectTabWidth(0);
+    EXPECT_EQ(window_.events, (std::vector<std::string>{"disable", "captions", "enable+menus"}));
     EXPECT_EQ(session_->tabWidth, 2);
     EXPECT_EQ(session_->viewerSettings.tabNo, 0);
-    EXPECT_EQ(leftList().captions[2].substr(0, 3), "  i");
+    EXPECT_EQ(caption(2).substr(0, 3), "  i");
     EXPECT_TRUE(sameCounts(step, counts()));
     controller().selectTabWidth(1);
     EXPECT_EQ(session_->tabWidth, 4);
@@ -280,26 +310,27 @@ TEST_F(ControllerTest, ShortcutsAreIgnoredWhileAnOperationRuns) {
     controller().reload();
     window_.onLists = nullptr;
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(session_->viewState, ViewState::Plain);
 
     // Not busy: Ctrl+X runs the step comparison, Ctrl+Z reloads, Ctrl+W compares afresh.
     EXPECT_EQ(controller().keyPress(kKeyCtrlX), KeyAction::None);
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
     EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 17);
     EXPECT_EQ(controller().keyPress(kKeyCtrlZ), KeyAction::None);
-    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(session_->viewState, ViewState::Plain);
     EXPECT_EQ(controller().keyPress(kKeyCtrlW), KeyAction::None);
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
     EXPECT_EQ(session_->panes.descriptors[kAfter].actualSteps, 28);
-    EXPECT_FALSE(session_->busy);
+    EXPECT_FALSE(controller().busy());
 
     // The window's own shortcuts come back to it; plain characters do nothing.
     EXPECT_EQ(controller().keyPress(kKeyCtrlF), KeyAction::NextDifference);
     EXPECT_EQ(controller().keyPress(kKeyCtrlB), KeyAction::PreviousDifference);
     EXPECT_EQ(controller().keyPress(kKeyCtrlS), KeyAction::SystemSettings);
     EXPECT_EQ(controller().keyPress('x'), KeyAction::None);
-    session_->busy = true;
-    EXPECT_EQ(controller().keyPress(kKeyCtrlS), KeyAction::None);
+    window_.onLists = [&] { EXPECT_EQ(controller().keyPress(kKeyCtrlS), KeyAction::None); };
+    controller().reload();
+    window_.onLists = nullptr;
 }
 
 TEST_F(ControllerTest, EscapeClosesOnlyInDataFileModeAndWhileEnabled) {
@@ -327,7 +358,7 @@ TEST_F(ControllerTest, ClosingStoresTheSelectorAndTheRectangleAndFreesTheBuffers
     session_->viewerSettings.execKind = 6;
     controller().formActivate();
     EXPECT_EQ(session_->processingKind, 6);
-    EXPECT_EQ(session_->viewState, 0);  // no /a, /b: plain texts
+    EXPECT_EQ(session_->viewState, ViewState::Plain);  // no /a, /b: plain texts
     EXPECT_EQ(window_.events.back(), "enable");
     controller().execute(kKindDelimiters, 3);
     controller().endButton();
@@ -336,7 +367,8 @@ TEST_F(ControllerTest, ClosingStoresTheSelectorAndTheRectangleAndFreesTheBuffers
     EXPECT_EQ(session_->viewerSettings.formLeft, 22);
     EXPECT_EQ(session_->viewerSettings.formHeight, 633);
     EXPECT_EQ(session_->viewerSettings.formWidth, 944);
-    EXPECT_TRUE(session_->panes.moduleText[kAfter].empty());
+    EXPECT_TRUE(session_->panes.moduleText[kAfter].bytes.empty());
+    EXPECT_EQ(leftList().rowCount(), 0);
     EXPECT_TRUE(session_->panes.lines[kBefore].empty());
     EXPECT_EQ(session_->panes.lineTableSize, 0);
     // A second close (the window's own close event) changes nothing.
@@ -367,7 +399,7 @@ TEST_F(ControllerTest, CommandLinePathsThatAreFoldersOrMissingAreSkippedQuietly)
     EXPECT_TRUE(window_.messages.empty());
     EXPECT_EQ(session_->panes.module(kAfter), nullptr);
     EXPECT_EQ(session_->panes.module(kBefore), nullptr);
-    EXPECT_EQ(session_->viewState, 0);  // nothing opened: no comparison
+    EXPECT_EQ(session_->viewState, ViewState::Plain);  // nothing opened: no comparison
 }
 
 TEST_F(ControllerTest, CommandLineFileWithoutDefinitionShowsTheLoaderMessage) {
@@ -382,7 +414,7 @@ TEST_F(ControllerTest, CommandLineFileWithoutDefinitionShowsTheLoaderMessage) {
     EXPECT_EQ(session_->panes.module(kAfter), nullptr);
     EXPECT_NE(session_->panes.module(kBefore), nullptr);
     // The before file alone: a current-state comparison of one module.
-    EXPECT_EQ(session_->viewState, 3);
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
     EXPECT_EQ(counts().deletedSteps, 28);
 }
 
@@ -401,7 +433,7 @@ TEST_F(ControllerTest, OpeningAndClearingPanesShowThePlainTexts) {
     controller().clearPane(kAfter);
     EXPECT_EQ(session_->panes.module(kAfter), nullptr);
     EXPECT_EQ(leftList().rowCount(), 0);
-    EXPECT_EQ(session_->viewState, 0);
+    EXPECT_EQ(session_->viewState, ViewState::Plain);
 }
 
 class UnattendedTest : public ControllerTest {
@@ -437,6 +469,7 @@ TEST_F(UnattendedTest, TheReportIsTheOneTheSaveButtonWrites) {
     // The same start with a window: saved by hand, the report has the same bytes.
     session_ = std::make_unique<Session>();
     controller_.reset();
+    window_.listsDetached = window_.warningsDetached = false;  // a new window
     session_->programFolder = program_.path();
     session_->workFolder = program_.path();
     start("", "auto");

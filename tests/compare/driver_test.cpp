@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,48 +15,56 @@ namespace {
 
 // A preparation that leaves the text as it is (every CR LF line counts as a step), records its
 // calls, and writes an upper-cased display form when asked for one.
+// The driver prepares both sides on two threads: the calls are recorded under a lock and
+// compared in side order.
 class PassThroughPreparation : public ModulePreparation {
   public:
-    int prepareSteps(int side, std::vector<unsigned char>& text, std::int32_t& length,
-                     const CounterSettings&, const ExtensionDefinition*, ModuleDescriptor& module,
-                     int presence, LineTable& lines, std::vector<unsigned char>* display,
-                     std::int32_t* displayLength) override {
-        calls.push_back("steps " + std::to_string(side) + " presence " + std::to_string(presence) +
-                        (display != nullptr ? " display" : ""));
+    int prepareSteps(int side, ModuleText& text, std::int32_t& length, const CounterSettings&,
+                     const ExtensionDefinition*, ModuleDescriptor& module, Presence presence,
+                     LineTable& lines, ModuleText* display, std::int32_t* displayLength) override {
+        record("steps " + std::to_string(side) + " presence " + std::to_string(presence) +
+               (display != nullptr ? " display" : ""));
         module.actualSteps = countSteps(text, length, module.utf16 == 1);
         for (std::size_t k = 0; k < lines.size(); ++k) {
             lines[k].lineIndex = static_cast<std::int32_t>(k);
         }
         if (display != nullptr) {
-            const std::size_t bytes = static_cast<std::size_t>(length) * (module.utf16 ? 2 : 1);
-            display->assign(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bytes));
-            for (auto& c : *display) {
+            display->bytes.assign(text.bytes.begin(), text.bytes.begin() + length);
+            for (auto& c : display->bytes) {
                 c = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
             }
             *displayLength = length;
         }
         return 0;
     }
-    int prepareCurrentState(int side, std::vector<unsigned char>& text, std::int32_t& length,
-                            const CounterSettings&, ModuleDescriptor& module, int presence,
+    int prepareCurrentState(int side, ModuleText& text, std::int32_t& length,
+                            const CounterSettings&, ModuleDescriptor& module, Presence presence,
                             LineTable&) override {
-        calls.push_back("current " + std::to_string(side) + " presence " +
-                        std::to_string(presence));
+        record("current " + std::to_string(side) + " presence " + std::to_string(presence));
         module.actualSteps = countSteps(text, length, module.utf16 == 1);
         return 0;
     }
-    std::vector<std::string> calls;
+    std::vector<std::string> sortedCalls() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<std::string> sorted = calls_;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
 
   private:
-    static std::int32_t countSteps(const std::vector<unsigned char>& text, std::int32_t length,
-                                   bool wide) {
+    void record(std::string call) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        calls_.push_back(std::move(call));
+    }
+    static std::int32_t countSteps(const ModuleText& text, std::int32_t length, bool wide) {
         std::int32_t n = 0;
-        const std::size_t unit = wide ? 2 : 1;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(length) * unit; i += unit) {
-            n += text[i] == '\n' ? 1 : 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(length); ++i) {
+            n += (wide ? text.units[i] == u'\n' : text.bytes[i] == '\n') ? 1 : 0;
         }
         return n;
     }
+    std::mutex mutex_;
+    std::vector<std::string> calls_;
 };
 
 struct Fixture {
@@ -67,10 +77,8 @@ struct Fixture {
 
     Fixture() {
         panes.lineTableSize = 16;
-        for (auto* tables : {&panes.lines, &panes.rows}) {
-            for (auto& t : *tables) {
-                t.assign(16, LineRecord{0xEE, -5});
-            }
+        for (auto& t : panes.lines) {
+            t.assign(16, LineRecord{static_cast<LineStatus>(0xEE), -5});
         }
         counts.newSteps = 99;  // figures from the data file are cleared
     }
@@ -81,8 +89,9 @@ struct Fixture {
         panes.hasBuffer[s] = true;
         panes.descriptors[s].codeNo = codeNo;
         panes.descriptors[s].utf16 = 0;
-        panes.moduleText[s].assign(text.begin(), text.end());
-        panes.moduleText[s].push_back(0);
+        panes.moduleText[s].clear();
+        panes.moduleText[s].bytes.assign(text.begin(), text.end());
+        panes.moduleText[s].bytes.push_back(0);
         panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
     }
     void setWideText(int side, const std::u16string& text) {
@@ -91,16 +100,13 @@ struct Fixture {
         panes.descriptors[s].utf16 = 1;
         panes.descriptors[s].codeNo = 0;
         panes.moduleText[s].clear();
-        for (char16_t u : text) {
-            panes.moduleText[s].push_back(static_cast<unsigned char>(u & 0xFF));
-            panes.moduleText[s].push_back(static_cast<unsigned char>(u >> 8));
-        }
+        panes.moduleText[s].units.assign(text.begin(), text.end());
         panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
     }
 
     int run(ComparisonMode mode = ComparisonMode::StepComparison) {
         ComparisonContext context{panes,  settings,    extensions, converter,
-                                  counts, preparation, nullptr};
+                                  counts, preparation, nullptr,    settings.nextlchk};
         return runComparison(mode, context);
     }
 
@@ -108,8 +114,9 @@ struct Fixture {
         std::string s;
         for (int k = 0; k < lines; ++k) {
             s += static_cast<char>(
-                '0' +
-                panes.lines[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)].status);
+                '0' + static_cast<int>(
+                          panes.lines[static_cast<std::size_t>(side)][static_cast<std::size_t>(k)]
+                              .status));
         }
         return s;
     }
@@ -133,7 +140,7 @@ TEST(ComparisonDriver, OnlyTheAfterModuleHasText) {
                   f.counts.deletedSteps,
               0);
     EXPECT_EQ(f.statuses(kAfter, 16), std::string(16, '2'));
-    EXPECT_EQ(f.preparation.calls, std::vector<std::string>{"steps 0 presence 2"});
+    EXPECT_EQ(f.preparation.sortedCalls(), std::vector<std::string>{"steps 0 presence 2"});
 }
 
 TEST(ComparisonDriver, OnlyTheBeforeModuleHasText) {
@@ -163,7 +170,7 @@ TEST(ComparisonDriver, IdenticalModulesReportReusedEvenWithoutReuse) {
     EXPECT_EQ(f.counts.newSteps, 0);
     EXPECT_EQ(f.statuses(kAfter, 4), "0000");
     // Every table entry was reset first, lineIndex included.
-    EXPECT_EQ(f.panes.rows[kAfter][15].status, 0);
+    EXPECT_EQ(f.panes.lines[kAfter][15].status, LineStatus::Same);
 }
 
 TEST(ComparisonDriver, ExtraBeforeLinesAtTheEnd) {
@@ -255,9 +262,11 @@ TEST(ComparisonDriver, AutomaticChoiceKeepsTheTrialWithMostReuse) {
 
 TEST(ComparisonDriver, AutomaticChoiceTiesGoToTheLaterTrial) {
     // Re-used 3, 3, 2: the tie between 10 and 11 goes to 11.
+    const std::string after = lines({"a", "a", "d", "a", "c", "b"});
+    const std::string before = lines({"d", "a", "a", "d"});
     ComparisonTexts texts;
-    texts.after8 = lines({"a", "a", "d", "a", "c", "b"});
-    texts.before8 = lines({"d", "a", "a", "d"});
+    texts.after8 = {reinterpret_cast<const unsigned char*>(after.data()), after.size()};
+    texts.before8 = {reinterpret_cast<const unsigned char*>(before.data()), before.size()};
     ModulePanes panes;
     panes.lineTableSize = 8;
     panes.lines[0].assign(8, {});
@@ -309,10 +318,12 @@ TEST(ComparisonDriver, DisplayFormReplacesTheTextOnlyForTwoModulesInStepMode) {
     f.setText(kAfter, lines({"a", "b"}));
     f.setText(kBefore, lines({"a", "c"}));
     f.run();
-    EXPECT_EQ(f.preparation.calls, (std::vector<std::string>{"steps 0 presence 1 display",
-                                                             "steps 1 presence 1 display"}));
-    const std::string shown(f.panes.moduleText[kAfter].begin(),
-                            f.panes.moduleText[kAfter].begin() + f.panes.moduleLength[kAfter]);
+    EXPECT_EQ(
+        f.preparation.sortedCalls(),
+        (std::vector<std::string>{"steps 0 presence 1 display", "steps 1 presence 1 display"}));
+    const std::string shown(
+        f.panes.moduleText[kAfter].bytes.begin(),
+        f.panes.moduleText[kAfter].bytes.begin() + f.panes.moduleLength[kAfter]);
     EXPECT_EQ(shown, "A\r\nB\r\n");
 
     Fixture g;
@@ -320,20 +331,9 @@ TEST(ComparisonDriver, DisplayFormReplacesTheTextOnlyForTwoModulesInStepMode) {
     g.setText(kAfter, lines({"a", "b"}));
     g.setText(kBefore, lines({"a", "c"}));
     g.run(ComparisonMode::CurrentState);
-    EXPECT_EQ(g.preparation.calls,
+    EXPECT_EQ(g.preparation.sortedCalls(),
               (std::vector<std::string>{"current 0 presence 1", "current 1 presence 1"}));
-    EXPECT_EQ(g.panes.moduleText[kAfter][0], 'a');
-}
-
-TEST(ComparisonDriver, StepCountsText) {
-    StepCountRecord c;
-    c.newSteps = 5;
-    c.originalSteps = 12;
-    c.changedSteps = -3;
-    c.reusedSteps = 1234567;
-    c.deletedSteps = 0;
-    EXPECT_EQ(stepCountsText(c),
-              "New         5 Original     12 Changed     -3 Re-used 1234567 Deleted      0");
+    EXPECT_EQ(g.panes.moduleText[kAfter].bytes[0], 'a');
 }
 
 TEST(ComparisonDriver, StepComparisonIgnoresCommentsThroughTheAnalysis) {
@@ -341,10 +341,8 @@ TEST(ComparisonDriver, StepComparisonIgnoresCommentsThroughTheAnalysis) {
     // in a current-state comparison they do.
     ModulePanes panes;
     panes.lineTableSize = 16;
-    for (auto* tables : {&panes.lines, &panes.rows}) {
-        for (auto& t : *tables) {
-            t.assign(16, LineRecord{});
-        }
+    for (auto& t : panes.lines) {
+        t.assign(16, LineRecord{});
     }
     CounterSettings settings;
     settings.delimit = 2;
@@ -361,8 +359,8 @@ TEST(ComparisonDriver, StepComparisonIgnoresCommentsThroughTheAnalysis) {
     auto load = [&](int side, const std::string& text) {
         const auto s = static_cast<std::size_t>(side);
         panes.present[s] = true;
-        panes.moduleText[s].assign(text.begin(), text.end());
-        panes.moduleText[s].push_back(0);
+        panes.moduleText[s].bytes.assign(text.begin(), text.end());
+        panes.moduleText[s].bytes.push_back(0);
         panes.moduleLength[s] = static_cast<std::int32_t>(text.size());
     };
     const std::string after = "int a; // new note\nint b;\n";
@@ -377,7 +375,7 @@ TEST(ComparisonDriver, StepComparisonIgnoresCommentsThroughTheAnalysis) {
     load(kBefore, before);
     runComparison(ComparisonMode::CurrentState, context);
     EXPECT_EQ(counts.changedSteps, 2);  // the changed line, and the equal line without re-use
-    EXPECT_EQ(panes.lines[kAfter][0].status, static_cast<std::uint8_t>(LineStatus::Added));
+    EXPECT_EQ(panes.lines[kAfter][0].status, LineStatus::Added);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace tavelin {
 namespace {
 
-constexpr std::uint8_t kUnset = 0xEE;
+constexpr auto kUnset = static_cast<LineStatus>(0xEE);
 
 struct Case {
     std::u16string after;

@@ -10,7 +10,7 @@
 namespace tavelin {
 namespace {
 
-constexpr std::uint8_t kUnset = 0xEE;
+constexpr auto kUnset = static_cast<LineStatus>(0xEE);
 
 std::string joinLines(const std::vector<std::string>& lines,
                       const std::string& delimiter = "\r\n") {
@@ -40,7 +40,10 @@ std::string statusString(const LineTable& t) {
         if (r.status == kUnset) {
             break;
         }
-        s += r.status == 0 ? '=' : r.status == 1 ? '-' : r.status == 2 ? '+' : '?';
+        s += r.status == LineStatus::Same      ? '='
+             : r.status == LineStatus::Deleted ? '-'
+             : r.status == LineStatus::Added   ? '+'
+                                               : '?';
     }
     return s;
 }

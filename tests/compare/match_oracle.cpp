@@ -161,7 +161,7 @@ class Oracle {
     void set(int side, std::int64_t line, LineStatus s) {
         LineTable& t = *tables_[side];
         if (line >= 0 && static_cast<std::size_t>(line) < t.size()) {
-            t[static_cast<std::size_t>(line)].status = static_cast<std::uint8_t>(s);
+            t[static_cast<std::size_t>(line)].status = s;
         }
     }
 

@@ -15,6 +15,12 @@ struct RecordingSink : MessageSink {
     void showMessage(std::string_view text) override { messages.emplace_back(text); }
 };
 
+struct Row {
+    LineStatus status;
+    std::int32_t lineIndex;
+    std::string text;  // empty for filler and padding rows
+};
+
 struct Fixture {
     ModulePanes panes;
     CodeListModels lists;
@@ -28,22 +34,79 @@ struct Fixture {
         in.leftWarnings = &left;
         in.rightWarnings = &right;
     }
+    // The rows of a list over a module text made of their lines (ANSI, one LF after each).
+    void setRows(int list, const std::vector<Row>& rows) {
+        CodeList& l = lists.lists[static_cast<std::size_t>(list)];
+        const auto side = static_cast<std::size_t>(l.side);
+        panes.present[side] = true;
+        panes.hasBuffer[side] = true;
+        std::vector<unsigned char>& text = panes.moduleText[side].bytes;
+        text.clear();
+        l.rows.clear();
+        for (const Row& r : rows) {
+            l.rows.push_back(CodeRow{static_cast<std::uint32_t>(text.size()),
+                                     static_cast<std::uint32_t>(r.text.size()), r.lineIndex,
+                                     r.status});
+            text.insert(text.end(), r.text.begin(), r.text.end());
+            text.push_back('\n');
+        }
+        panes.moduleLength[side] = static_cast<std::int32_t>(text.size());
+        text.push_back(0);
+    }
 };
 
 TEST(HtmlReport, Escaping) {
     EXPECT_EQ(escapeHtml("if (a<b && c>d)"), "if (a&lt;b &amp;&amp; c&gt;d)");
-    // The second byte of a double-byte character is not examined, even when it is '<'.
-    EXPECT_EQ(escapeHtml("\x81<x"), "\x81<x");
+    // A double-byte character is copied whole: its trail byte is never taken for '\\' or '|'.
+    EXPECT_EQ(escapeHtml("\x81\x5C\x95\x7C<"), "\x81\x5C\x95\x7C&lt;");
     EXPECT_EQ(escapeHtml("\xE0"), "\xE0");
     EXPECT_EQ(escapeHtml("\"'"), "\"'");
+    // '<', '>' and '&' are never trail bytes: after a lead byte they are escaped like anywhere.
+    EXPECT_EQ(escapeHtml("x\x81<img src=x onerror=alert(1)>"),
+              "x\x81&lt;img src=x onerror=alert(1)&gt;");
+    EXPECT_EQ(escapeHtml("\x9F&\xEF>\xFC<\xF0&"), "\x9F&amp;\xEF&gt;\xFC&lt;\xF0&amp;");
+    EXPECT_EQ(escapeHtml("a\x81"), "a\x81");  // a lead byte at the end stays alone
+}
+
+// No text the report writes can open an element: code rows (also at their end), headings,
+// warning cells and extra column names.
+TEST(HtmlReport, LeadBytesCannotSmuggleMarkupIntoAnyPartOfTheReport) {
+    Fixture f;
+    f.in.warningsShown = true;
+    f.in.extra1 = true;
+    f.in.extra1Name = "\x81<b>";
+    f.in.subItemColumns = 3;
+    f.setRows(0, {{LineStatus::Same, 0, "x\x81<img src=x onerror=alert(1)>"},
+                  {LineStatus::Added, 1, "tail\x81"},
+                  {LineStatus::Same, 2, "\x81&amp;"}});
+    f.panes.descriptors[kAfter].lineNumber = 1;
+    f.lists.lists[1].title = "Before change";
+    f.lists.lists[1].hasModule = true;
+    f.lists.lists[1].encoding = "ANSI";
+    f.lists.lists[1].path = "\x81<script>.c";
+    f.left.rows.push_back({"1\x81<i>", {"W\x81<u>", "\x82>", "\xE0&"}});
+    const std::string html = renderHtmlReport(f.in);
+    EXPECT_EQ(html.find("<img"), std::string::npos);
+    EXPECT_EQ(html.find("<script"), std::string::npos);
+    EXPECT_EQ(html.find("<b>"), std::string::npos);
+    EXPECT_EQ(html.find("<i>"), std::string::npos);
+    EXPECT_EQ(html.find("<u>"), std::string::npos);
+    EXPECT_NE(html.find("00000001 x\x81&lt;img src=x onerror=alert(1)&gt;\r\n"), std::string::npos);
+    EXPECT_NE(html.find("00000002 tail\x81\r\n"), std::string::npos);
+    EXPECT_NE(html.find("00000003 \x81&amp;amp;\r\n"), std::string::npos);
+    EXPECT_NE(html.find("[\x81&lt;script&gt;.c]</th>"), std::string::npos);
+    EXPECT_NE(html.find("<td nowrap>\x81&lt;b&gt;</td>"), std::string::npos);
+    EXPECT_NE(html.find("<td>\x82&gt;</td>\r\n<td>\xE0&amp;</td>"), std::string::npos);
 }
 
 TEST(HtmlReport, StatusBlocksAndLineNumbers) {
     Fixture f;
     f.panes.present[kAfter] = true;
     f.panes.descriptors[kAfter].lineNumber = 100;
-    f.lists.lists[0].captions = {"x", "y", "", ""};
-    f.panes.rows[kAfter] = {{0, 7}, {1, 8}, {3, 9}, {3, -1}};
+    f.setRows(0, {{LineStatus::Same, 7, "x"},
+                  {LineStatus::Deleted, 8, "y"},
+                  {LineStatus::Blank, 9, ""},
+                  {LineStatus::Blank, -1, ""}});
     f.in.deletedColour = 0xAB0000FF;  // the top byte is dropped
     std::string html = renderHtmlReport(f.in);
     EXPECT_NE(html.find("\r\n"), std::string::npos);
@@ -69,9 +132,7 @@ TEST(HtmlReport, EmptyListsAndStatusesAboveThree) {
     EXPECT_NE(html.find("<pre style=\"background-color:#ffffff\">\r\n<div "
                         "style=\"background-color:#ffffff\"></div></pre>"),
               std::string::npos);
-    f.panes.present[kAfter] = true;
-    f.lists.lists[0].captions = {"z"};
-    f.panes.rows[kAfter] = {{9, 0}};
+    f.setRows(0, {{static_cast<LineStatus>(9), 0, "z"}});
     html = renderHtmlReport(f.in);
     EXPECT_NE(html.find("#ffffff\">z\r\n</div></pre>"), std::string::npos);
 }

@@ -25,6 +25,12 @@ std::string textOf(const std::vector<unsigned char>& buffer, std::size_t n) {
     return std::string(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
+std::u16string unitsOf(const ModuleText& text, std::size_t n) {
+    return std::u16string(
+        text.units.begin(),
+        text.units.begin() + static_cast<std::ptrdiff_t>(std::min(n, text.units.size())));
+}
+
 bool allZero(const std::vector<unsigned char>& buffer) {
     for (unsigned char b : buffer) {
         if (b != 0) {
@@ -158,7 +164,7 @@ TEST_F(LoaderFiles, ReloadSetsLengthsAndCombinesResults) {
     EXPECT_EQ(reloadBothModules(panes_, settings_), 10 * 0 + kLoadIncomplete);
     EXPECT_EQ(panes_.moduleLength[kAfter], 16);
     EXPECT_EQ(panes_.moduleLength[kBefore], 0);  // a failed read never claims bytes
-    EXPECT_TRUE(allZero(panes_.moduleText[kBefore]));
+    EXPECT_TRUE(allZero(panes_.moduleText[kBefore].bytes));
 
     panes_.descriptors[kAfter].path = (dir_ / "gone.c").string();
     panes_.descriptors[kBefore] = range(0, 0);
@@ -180,19 +186,19 @@ TEST_F(LoaderFiles, BigEndianUtf16IsSwappedOnEveryLoad) {
     d.utf16 = 1;
     d.codeNo = 1;
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
-    const std::string le(
-        "\xFF\xFE"
-        "a\0\r\0\n\0b\0",
-        10);
     for (int pass = 0; pass < 2; ++pass) {
         ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
         EXPECT_EQ(panes_.moduleLength[kAfter], 5);
-        EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), le) << "pass " << pass;
+        EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5),
+                  u"\xFEFF"
+                  u"a\r\nb")
+            << "pass " << pass;
+        EXPECT_TRUE(panes_.moduleText[kAfter].bytes.empty());
     }
-    // Little-endian text is left as it is.
+    // Little-endian text is read as it is.
     d.codeNo = 0;
     ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
-    EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), be);
+    EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5), u"\xFFFE\x6100\x0D00\x0A00\x6200");
 }
 
 TEST_F(LoaderFiles, OpenedFileGetsWholeFileDescriptorAndCounts) {
@@ -215,7 +221,8 @@ TEST_F(LoaderFiles, OpenedFileGetsWholeFileDescriptorAndCounts) {
     EXPECT_EQ(panes_.moduleLength[kBefore], 15);
     EXPECT_EQ(d.totalSteps, 1);
     EXPECT_EQ(d.noCountSteps, 0);
-    EXPECT_EQ(textOf(panes_.moduleText[kBefore], 17), std::string("int a;\r\nint b;\r\n\0", 17));
+    EXPECT_EQ(textOf(panes_.moduleText[kBefore].bytes, 17),
+              std::string("int a;\r\nint b;\r\n\0", 17));
     EXPECT_EQ(readBack(path), "int a;\r\nint b;");
 
     settings_.eofflg = 1;
@@ -254,15 +261,15 @@ TEST_F(LoaderFiles, OpenedUtf16FileCountsUnits) {
     EXPECT_EQ(d.codeNo, 1);
     EXPECT_EQ(panes_.moduleLength[kAfter], 5);  // (10 + 1) / 2 units
     EXPECT_EQ(d.totalSteps, 2);
-    EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), std::string("\xFF\xFE"
-                                                                 "a\0\n\0b\0\n\0",
-                                                                 10));
+    EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5),
+              u"\xFEFF"
+              u"a\nb\n");
     // The reload that follows the open swaps the fresh bytes once more, no more.
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
     ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
-    EXPECT_EQ(textOf(panes_.moduleText[kAfter], 10), std::string("\xFF\xFE"
-                                                                 "a\0\n\0b\0\n\0",
-                                                                 10));
+    EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5),
+              u"\xFEFF"
+              u"a\nb\n");
     EXPECT_EQ(panes_.moduleLength[kAfter], 5);
 }
 
@@ -364,9 +371,8 @@ TEST_F(LoaderFiles, LineTablesHoldEveryLineOfTheTexts) {
     ASSERT_EQ(allocateLineRecords(panes_), 0);
     ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
     EXPECT_EQ(panes_.lineTableSize, 1 + 51);  // 50 lines and a possible unterminated one
-    for (const LineTable* t :
-         {&panes_.lines[0], &panes_.lines[1], &panes_.rows[0], &panes_.rows[1]}) {
-        EXPECT_GE(t->size(), static_cast<std::size_t>(panes_.lineTableSize));
+    for (const LineTable& t : panes_.lines) {
+        EXPECT_GE(t.size(), static_cast<std::size_t>(panes_.lineTableSize));
     }
     EXPECT_EQ(panes_.lines[kAfter][50].lineIndex, 50);  // the grown part is reset too
 
@@ -422,31 +428,27 @@ TEST_F(LoaderFiles, ClearingOnePaneKeepsTheOtherAndShrinksTables) {
     EXPECT_EQ(panes_.moduleLength[kAfter], 0);
 }
 
-TEST(LineTableResets, ZeroResetsIndexesAndRowsOtherValuesOnlyLineStatuses) {
+TEST(LineTableResets, SameResetsIndexesOtherValuesOnlyStatuses) {
     ModulePanes panes;
     panes.lineTableSize = 3;
     for (std::size_t s = 0; s < 2; ++s) {
-        panes.lines[s].assign(4, LineRecord{2, 9});
-        panes.rows[s].assign(4, LineRecord{3, 9});
+        panes.lines[s].assign(4, LineRecord{LineStatus::Added, 9});
     }
-    resetLineTables(panes, 1);
-    EXPECT_EQ(panes.lines[1][2].status, 1);
+    resetLineTables(panes, LineStatus::Deleted);
+    EXPECT_EQ(panes.lines[1][2].status, LineStatus::Deleted);
     EXPECT_EQ(panes.lines[1][2].lineIndex, 9);
-    EXPECT_EQ(panes.rows[0][0].status, 3);
 
-    resetStatuses(panes, 0);
-    EXPECT_EQ(panes.lines[0][1].status, 0);
+    resetStatuses(panes, LineStatus::Same);
+    EXPECT_EQ(panes.lines[0][1].status, LineStatus::Same);
     EXPECT_EQ(panes.lines[0][1].lineIndex, 9);
-    EXPECT_EQ(panes.rows[1][2].status, 0);
 
-    resetLineTables(panes, 0);
+    resetLineTables(panes, LineStatus::Same);
     EXPECT_EQ(panes.lines[1][2].lineIndex, 2);
     EXPECT_EQ(panes.lines[1][3].lineIndex, 9);  // beyond lineTableSize: untouched
-    EXPECT_EQ(panes.rows[0][3].status, 3);
 
     // A lineTableSize larger than the tables never walks past them.
     panes.lineTableSize = 100;
-    resetLineTables(panes, 0);
+    resetLineTables(panes, LineStatus::Same);
     EXPECT_EQ(panes.lines[0][3].lineIndex, 3);
 }
 

@@ -290,7 +290,8 @@ TEST(WarningSort, CompareRowsSignsAndMissingItems) {
 TEST(WarningJump, FindsTheFirstRowOfTheLine) {
     const ModuleDescriptor m = module("a.c", 100, 5, 0);
     // Rows: line 0, two filler rows carrying line 1, line 1, padding, line 2.
-    const LineTable rows = {{0, 0}, {3, 1}, {3, 1}, {0, 1}, {0, -1}, {2, 2}, {0, 7}};
+    constexpr LineStatus S = LineStatus::Same, B = LineStatus::Blank, A = LineStatus::Added;
+    const LineTable rows = {{S, 0}, {B, 1}, {B, 1}, {S, 1}, {S, -1}, {A, 2}, {S, 7}};
     EXPECT_EQ(findWarningJumpRow(rows, 6, &m, 101), 1);
     EXPECT_EQ(findWarningJumpRow(rows, 6, &m, 102), 5);
     EXPECT_EQ(findWarningJumpRow(rows, 6, &m, 99), -1);  // would be the padding's -1
