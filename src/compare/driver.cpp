@@ -4,12 +4,11 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <string_view>
-#include <thread>
 
 #include "platform/codepage.h"
+#include "platform/parallel.h"
 #include "text/encoding.h"
 #include "text/line_tables.h"
 
@@ -62,33 +61,6 @@ class TrialProgress final : public MatchProgress {
     int trial_;
     int trials_;
 };
-
-// Runs `work` for both sides at once: the before side on a second thread. An exception of
-// either side is passed on after both have finished.
-template <class Work>
-void forBothSides(Work&& work) {
-    std::exception_ptr beforeError;
-    std::thread before([&] {
-        try {
-            work(kBefore);
-        } catch (...) {
-            beforeError = std::current_exception();
-        }
-    });
-    std::exception_ptr afterError;
-    try {
-        work(kAfter);
-    } catch (...) {
-        afterError = std::current_exception();
-    }
-    before.join();
-    if (afterError) {
-        std::rethrow_exception(afterError);
-    }
-    if (beforeError) {
-        std::rethrow_exception(beforeError);
-    }
-}
 
 }  // namespace
 

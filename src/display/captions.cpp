@@ -14,12 +14,47 @@ constexpr unsigned kTab = 0x09;
 constexpr unsigned kCr = 0x0D;
 constexpr unsigned kLf = 0x0A;
 
+// Units that are not copied as they are: NUL, TAB, LF, CR.
+constexpr bool isSpecialUnit(unsigned u) {
+    return u == 0 || u == kTab || u == kLf || u == kCr;
+}
+
 // Expands one line into `out`: NUL becomes a blank, a TAB blanks up to the next multiple of the
 // tab width, CR and LF are dropped but take a column; `width(unit)` is the columns any other
 // unit takes.
 template <typename Unit, typename Out, typename Width>
 void expand(std::span<const Unit> line, int tabWidth, Out& out, Width width) {
     int column = 0;
+    if constexpr (sizeof(Unit) == 1 && sizeof(typename Out::value_type) == 1) {
+        // Bytes of one column each: copy the runs between special bytes whole.
+        const std::size_t n = line.size();
+        std::size_t i = 0;
+        while (i < n) {
+            std::size_t run = i;
+            while (run < n && !isSpecialUnit(line[run])) {
+                ++run;
+            }
+            if (run > i) {
+                out.append(reinterpret_cast<const char*>(line.data() + i), run - i);
+                column += static_cast<int>(run - i);
+                i = run;
+                continue;
+            }
+            const unsigned u = line[i++];
+            if (u == kTab) {
+                const int blanks = tabWidth - column % tabWidth;
+                out.append(static_cast<std::size_t>(blanks), ' ');
+                column += blanks;
+            } else if (u == kCr || u == kLf) {
+                column += 1;
+            } else {
+                out.push_back(' ');
+                column += 1;
+            }
+        }
+        (void)width;
+        return;
+    }
     for (const Unit unit : line) {
         const auto u = static_cast<unsigned>(unit);
         if (u == kTab) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/codepage.h"
+#include "platform/parallel.h"
 #include "text/text_rules.h"
 
 namespace tavelin {
@@ -198,8 +199,10 @@ void refreshLists(CodeListModels& models, ModulePanes& panes, const CounterSetti
         models.lists[static_cast<std::size_t>(listOfSide(kBefore, models.listPosition))];
     afterList.hint = kAfterHint;
     beforeList.hint = kBeforeHint;
-    buildModuleRows(afterList, kAfter, panes, settings);
-    buildModuleRows(beforeList, kBefore, panes, settings);
+    // The two walks touch different texts and lists.
+    forBothSides([&](int side) {
+        buildModuleRows(side == kAfter ? afterList : beforeList, side, panes, settings);
+    });
     padShorterList(afterList, beforeList, options.viewState);
     models.stepCountText = formatStepCounts(counts);
 }

@@ -29,10 +29,26 @@ std::string statusBlock(std::uint32_t colour) {
     return buffer;
 }
 
+// Bytes that need a look: the three special characters and everything from 0x80 (a lead byte).
+constexpr bool needsLook(unsigned char c) {
+    return c == '<' || c == '>' || c == '&' || c >= 0x80;
+}
+
 // Escapes into `out` (see escapeHtml).
 void appendEscaped(std::string_view text, std::string& out) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
+        std::size_t run = i;
+        while (run < n && !needsLook(static_cast<unsigned char>(text[run]))) {
+            ++run;
+        }
+        if (run > i) {
+            out.append(text.substr(i, run - i));
+            i = run;
+            if (i == n) {
+                break;
+            }
+        }
         const auto c = static_cast<unsigned char>(text[i]);
         if (text::isShiftJisLead(c) && i + 1 < n &&
             text::isShiftJisTrail(static_cast<unsigned char>(text[i + 1]))) {

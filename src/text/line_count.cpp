@@ -14,11 +14,23 @@ std::int32_t countLines(std::span<const Unit> text, std::int32_t delimit, std::i
     std::int64_t ends = 0;
     // Position just past the last line end: where the unterminated tail begins.
     std::int64_t tail = 0;
-    int width = 0;
-    for (std::int64_t i = text::nextLineEnd(b, 0, n, delimit, width); width > 0;
-         i = text::nextLineEnd(b, tail, n, delimit, width)) {
-        ++ends;
-        tail = i + width;
+    const unsigned lead = text::lineEndLead(delimit);
+    if (delimit != text::kDelimitCrLf && lead != 0) {
+        // A line end is one unit: count them, and find the last from the end.
+        ends = text::countUnit(b, n, lead);
+        for (std::int64_t i = n; i > 0 && ends > 0; --i) {
+            if (static_cast<unsigned>(b[i - 1]) == lead) {
+                tail = i;
+                break;
+            }
+        }
+    } else {
+        int width = 0;
+        for (std::int64_t i = text::nextLineEnd(b, 0, n, delimit, width); width > 0;
+             i = text::nextLineEnd(b, tail, n, delimit, width)) {
+            ++ends;
+            tail = i + width;
+        }
     }
     if (eofflg == 1) {
         for (std::int64_t i = tail; i < n; ++i) {

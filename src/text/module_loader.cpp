@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/parallel.h"
 #include "platform/paths.h"
 #include "text/encoding.h"
 #include "text/line_count.h"
@@ -117,10 +118,9 @@ int readStretch(const ModuleDescriptor& d, std::int64_t available, std::int32_t 
     return kLoadOk;
 }
 
-// Number of units equal to u.
 template <class U>
 std::int64_t countUnits(std::span<const U> text, U u) {
-    return static_cast<std::int64_t>(std::count(text.begin(), text.end(), u));
+    return text::countUnit(text.data(), static_cast<std::int64_t>(text.size()), u);
 }
 
 // Lone CRs: CRs that are not followed by LF.
@@ -166,12 +166,11 @@ void takeUtf16Units(ModuleText& text, std::size_t length, bool bigEndian) {
     bytes.shrink_to_fit();
 }
 
-// Entries one present module needs in the line tables.
-std::int64_t moduleLineCapacity(const ModulePanes& panes, std::size_t side) {
+// Entries one present module needs in the line tables; fromText is the line bound of its text.
+std::int64_t moduleLineCapacity(const ModulePanes& panes, std::size_t side, std::int64_t fromText) {
     const ModuleDescriptor& d = panes.descriptors[side];
     const std::int64_t promised =
         static_cast<std::int64_t>(std::max(d.totalSteps, 0)) + std::max(d.noCountSteps, 0);
-    const std::int64_t fromText = textLineBound(panes.moduleText[side], d.utf16 == 1);
     if (promised <= fromText) {
         return fromText;
     }
@@ -185,11 +184,24 @@ std::int64_t moduleLineCapacity(const ModulePanes& panes, std::size_t side) {
     return std::max(fromText, std::min(promised, bytes + 1));
 }
 
-std::int64_t neededLineTableSize(const ModulePanes& panes) {
+using LineBounds = std::array<std::int64_t, kSides>;
+
+LineBounds textLineBounds(const ModulePanes& panes) {
+    LineBounds bounds{0, 0};
+    for (std::size_t side = 0; side < kSides; ++side) {
+        if (panes.present[side]) {
+            bounds[side] =
+                textLineBound(panes.moduleText[side], panes.descriptors[side].utf16 == 1);
+        }
+    }
+    return bounds;
+}
+
+std::int64_t neededLineTableSize(const ModulePanes& panes, const LineBounds& bounds) {
     std::int64_t total = 1;
     for (std::size_t side = 0; side < kSides; ++side) {
         if (panes.present[side]) {
-            total += moduleLineCapacity(panes, side);
+            total += moduleLineCapacity(panes, side, bounds[side]);
         }
     }
     return std::min<std::int64_t>(total, std::numeric_limits<std::int32_t>::max());
@@ -226,8 +238,8 @@ int resizeLineTables(ModulePanes& panes, std::int64_t size, bool fresh) {
 }
 
 // Grows the tables when the loaded texts need more entries than they have.
-int growLineTablesToFitTexts(ModulePanes& panes) {
-    const std::int64_t needed = neededLineTableSize(panes);
+int growLineTablesToFitTexts(ModulePanes& panes, const LineBounds& bounds) {
+    const std::int64_t needed = neededLineTableSize(panes, bounds);
     if (needed <= panes.lineTableSize && smallestTable(panes) >= static_cast<std::size_t>(needed)) {
         return kLoadOk;
     }
@@ -303,9 +315,12 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
 int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
     panes.moduleLength = {0, 0};
     std::array<int, kSides> results{kLoadOk, kLoadOk};
-    for (std::size_t side = 0; side < kSides; ++side) {
+    LineBounds bounds{0, 0};
+    // Each side is read and measured on its own thread.
+    auto reload = [&](int s) {
+        const auto side = static_cast<std::size_t>(s);
         if (!panes.present[side] || !panes.hasBuffer[side]) {
-            continue;
+            return;
         }
         const ModuleDescriptor& d = panes.descriptors[side];
         ModuleText& text = panes.moduleText[side];
@@ -316,14 +331,16 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
             length /= 2;
             takeUtf16Units(text, static_cast<std::size_t>(length), d.codeNo == kUtf16BigEndian);
         }
+        bounds[side] = textLineBound(text, d.utf16 == 1);
         if (results[side] != kLoadOk) {
             // The length stays 0: it must never claim units that were not read.
-            continue;
+            return;
         }
         panes.moduleLength[side] = static_cast<std::int32_t>(length);
-    }
+    };
+    forBothSides(reload);
     // The table growth can only fail for lack of memory; the tables then keep a consistent size.
-    growLineTablesToFitTexts(panes);
+    growLineTablesToFitTexts(panes, bounds);
     resetLineTables(panes, LineStatus::Same);
     return 10 * results[kAfter] + results[kBefore];
 }
@@ -471,7 +488,7 @@ int allocateTextBuffers(ModulePanes& panes) {
 }
 
 int allocateLineRecords(ModulePanes& panes) {
-    return resizeLineTables(panes, neededLineTableSize(panes), true);
+    return resizeLineTables(panes, neededLineTableSize(panes, textLineBounds(panes)), true);
 }
 
 }  // namespace tavelin

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "text/text_rules.h"
 
 namespace tavelin {
 namespace {
@@ -70,6 +75,36 @@ TEST(CountLines, SettingsOverloadUsesDelimitAndEofFlag) {
     EXPECT_EQ(countLines<unsigned char>(
                   {reinterpret_cast<const unsigned char*>(s.data()), s.size()}, settings),
               2);
+}
+
+// The wide counting must agree with a plain count at every length and offset, also past the
+// point where a byte lane would overflow (255 rounds of 16 bytes) and for 16-bit units whose
+// low or high byte alone equals the unit counted.
+TEST(CountUnit, AgreesWithAPlainCountEverywhere) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; ++round) {
+        const std::size_t n = round < 100 ? rng() % 70 : 4000 + rng() % 6000;
+        std::vector<unsigned char> bytes(n + 3);
+        std::vector<char16_t> units(n + 3);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = rng() % 3 == 0 ? '\n' : static_cast<unsigned char>(rng());
+            const unsigned r = rng() % 4;
+            units[i] = static_cast<char16_t>(r == 0 ? u'\n' : r == 1 ? 0x0A0A : rng());
+        }
+        for (std::size_t offset = 0; offset < 3; ++offset) {
+            const auto count = static_cast<std::int64_t>(n);
+            ASSERT_EQ(text::countUnit(bytes.data() + offset, count, '\n'),
+                      std::count(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 bytes.begin() + static_cast<std::ptrdiff_t>(offset + n), '\n'));
+            ASSERT_EQ(text::countUnit(units.data() + offset, count, u'\n'),
+                      std::count(units.begin() + static_cast<std::ptrdiff_t>(offset),
+                                 units.begin() + static_cast<std::ptrdiff_t>(offset + n), u'\n'));
+        }
+    }
+    const std::vector<unsigned char> all(100000, '\r');
+    EXPECT_EQ(text::countUnit(all.data(), 100000, '\r'), 100000);
+    const std::vector<char16_t> wide(70000, u'\r');
+    EXPECT_EQ(text::countUnit(wide.data(), 70000, u'\r'), 70000);
 }
 
 }  // namespace
