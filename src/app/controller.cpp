@@ -302,6 +302,8 @@ bool MainController::requestClose() {
 
 int MainController::openFileInto(int side, const std::string& path, bool show) {
     OpenFileHooks hooks;
+    // The first activation sizes the tables itself once both files are open.
+    hooks.sizeLineTables = show;
     hooks.enterBusy = [this] {
         enterBusyState();
         listsWillChange();

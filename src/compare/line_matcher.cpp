@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/parallel.h"
 
 namespace tavelin {
 
@@ -206,27 +207,28 @@ class Interner {
                                     static_cast<std::size_t>(len) * sizeof(Unit));
     }
 
-    // Interns every line of one side: ids[i] = id of [keys + starts[i], + lengths[i]). Hashes
-    // are computed ahead and the slots prefetched, so the table's cache misses overlap.
-    void internAll(const Unit* keys, const LineSplit& split, std::vector<std::int32_t>& ids) {
+    // The hashes of every line of one side (independent of the table, so both sides can be
+    // hashed at once).
+    static std::vector<std::uint64_t> hashAll(const Unit* keys, const LineSplit& split) {
+        std::vector<std::uint64_t> hashes(static_cast<std::size_t>(split.count));
+        for (std::size_t i = 0; i < hashes.size(); ++i) {
+            hashes[i] = hash(keys + split.starts[i], split.lengths[i]);
+        }
+        return hashes;
+    }
+
+    // Interns every line of one side: ids[i] = id of [keys + starts[i], + lengths[i]), whose
+    // hash is hashes[i]. The slots are prefetched ahead, so the table's cache misses overlap.
+    void internAll(const Unit* keys, const LineSplit& split,
+                   const std::vector<std::uint64_t>& hashes, std::vector<std::int32_t>& ids) {
         constexpr std::size_t kAhead = 16;
         const auto n = static_cast<std::size_t>(split.count);
         ids.resize(n);
-        std::array<std::uint64_t, kAhead> pending{};
-        auto hashOf = [&](std::size_t i) {
-            const std::uint64_t h = hash(keys + split.starts[i], split.lengths[i]);
-            TAVELIN_PREFETCH(&slots_[static_cast<std::size_t>(h) & mask_]);
-            return h;
-        };
-        for (std::size_t i = 0; i < n && i < kAhead; ++i) {
-            pending[i] = hashOf(i);
-        }
         for (std::size_t i = 0; i < n; ++i) {
-            const std::uint64_t h = pending[i % kAhead];
             if (i + kAhead < n) {
-                pending[i % kAhead] = hashOf(i + kAhead);
+                TAVELIN_PREFETCH(&slots_[static_cast<std::size_t>(hashes[i + kAhead]) & mask_]);
             }
-            ids[i] = intern(keys + split.starts[i], split.lengths[i], h);
+            ids[i] = intern(keys + split.starts[i], split.lengths[i], hashes[i]);
         }
     }
 
@@ -631,35 +633,37 @@ class PreparedTexts {
             options.delimiter >= 0 && options.delimiter <= 3 ? options.delimiter : 0;
         lenA_ = std::min(after.size(), kMaxUnits);
         lenB_ = std::min(before.size(), kMaxUnits);
-        splitA_ = splitLines(after.data(), lenA_, delimiter);
-        splitB_ = splitLines(before.data(), lenB_, delimiter);
 
-        // With ignoreCase the lines are interned from upper-cased copies of the texts.
-        std::vector<Unit> foldedA;
-        std::vector<Unit> foldedB;
-        const Unit* keyA = after.data();
-        const Unit* keyB = before.data();
-        if (options.ignoreCase) {
-            foldedA.resize(lenA_);
-            foldedB.resize(lenB_);
-            for (std::size_t i = 0; i < lenA_; ++i) {
-                foldedA[i] = foldUnit(after[i]);
+        // Each side is split, case-folded when case is ignored, and hashed on its own thread;
+        // the lines are then interned from the folded copies.
+        std::array<std::vector<Unit>, 2> folded;
+        std::array<const Unit*, 2> keys{after.data(), before.data()};
+        std::array<std::vector<std::uint64_t>, 2> hashes;
+        forBothSides([&](int side) {
+            const std::span<const Unit> text = side == 0 ? after : before;
+            const std::size_t len = side == 0 ? lenA_ : lenB_;
+            LineSplit& split = side == 0 ? splitA_ : splitB_;
+            split = splitLines(text.data(), len, delimiter);
+            if (options.ignoreCase) {
+                std::vector<Unit>& f = folded[static_cast<std::size_t>(side)];
+                f.resize(len);
+                for (std::size_t i = 0; i < len; ++i) {
+                    f[i] = foldUnit(text[i]);
+                }
+                keys[static_cast<std::size_t>(side)] = f.data();
             }
-            for (std::size_t i = 0; i < lenB_; ++i) {
-                foldedB[i] = foldUnit(before[i]);
-            }
-            keyA = foldedA.data();
-            keyB = foldedB.data();
-        }
+            hashes[static_cast<std::size_t>(side)] =
+                Interner<Unit>::hashAll(keys[static_cast<std::size_t>(side)], split);
+        });
 
         Interner<Unit> interner(static_cast<std::size_t>(splitA_.count) +
                                 static_cast<std::size_t>(splitB_.count));
         a_.n = splitA_.count;
         b_.n = splitB_.count;
-        interner.internAll(keyA, splitA_, a_.ids);
-        interner.internAll(keyB, splitB_, b_.ids);
-        buildOccurrences(a_, interner.size());
-        buildOccurrences(b_, interner.size());
+        interner.internAll(keys[0], splitA_, hashes[0], a_.ids);
+        interner.internAll(keys[1], splitB_, hashes[1], b_.ids);
+        hashes = {};
+        forBothSides([&](int side) { buildOccurrences(side == 0 ? a_ : b_, interner.size()); });
     }
 
     MatchResult run(std::int32_t resyncCount, LineTable& afterLines, LineTable& beforeLines,

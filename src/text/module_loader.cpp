@@ -99,8 +99,7 @@ int readStretch(const ModuleDescriptor& d, std::int64_t available, std::int32_t 
     // Allocate only what the source can supply; a shorter source fails below anyway.
     const std::int64_t readable = std::min(n, available - d.topPosition);
     try {
-        buffer.clear();
-        buffer.shrink_to_fit();
+        // A buffer that is large enough already is reused: its pages are in memory.
         buffer.assign(static_cast<std::size_t>(readable) + kTextSlack, 0);
     } catch (const std::bad_alloc&) {
         makeEmptyText(buffer);
@@ -346,7 +345,8 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
 }
 
 int openModuleFile(ModulePanes& panes, int side, const std::string& path,
-                   std::int32_t extensionIndex, const CounterSettings& settings) {
+                   std::int32_t extensionIndex, const CounterSettings& settings,
+                   bool sizeLineTables) {
     if (!validSide(side)) {
         return kLoadCannotOpen;
     }
@@ -404,7 +404,7 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     panes.moduleLength[s] = static_cast<std::int32_t>(length);
     d.noCountSteps = 0;
     panes.present[s] = true;
-    if (allocateLineRecords(panes) != kLoadOk) {
+    if (sizeLineTables && allocateLineRecords(panes) != kLoadOk) {
         return fail(kLoadNoMemory);
     }
     return kLoadOk;
@@ -445,7 +445,7 @@ int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
     if (hooks.enterBusy) {
         hooks.enterBusy();
     }
-    const int result = openModuleFile(panes, side, path, index, settings);
+    const int result = openModuleFile(panes, side, path, index, settings, hooks.sizeLineTables);
     if (result != kLoadOk) {
         sink.showMessage(kMsgCannotOpen);
     } else if (hooks.onOpened) {
@@ -470,13 +470,17 @@ int clearPane(ModulePanes& panes, int side) {
 int allocateTextBuffers(ModulePanes& panes) {
     int result = kLoadOk;
     for (std::size_t s = 0; s < kSides; ++s) {
+        // A present module's text is emptied, but its memory is kept for the reload that
+        // follows; an absent one's is freed.
         ModuleText& text = panes.moduleText[s];
-        text.clear();
         panes.moduleLength[s] = 0;
         panes.hasBuffer[s] = false;
         if (!panes.present[s]) {
+            text.clear();
             continue;
         }
+        text.bytes.clear();
+        text.units.clear();
         makeEmptyText(text.bytes);
         if (text.bytes.empty()) {
             result = kLoadNoMemory;

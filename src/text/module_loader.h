@@ -61,9 +61,11 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
 int reloadBothModules(ModulePanes& panes, const CounterSettings& settings);
 
 // Builds the pane's descriptor for a whole file, reads it, detects its encoding, counts its
-// lines and resizes the line tables. On failure the pane is left empty.
+// lines and resizes the line tables (unless the caller sizes them itself right afterwards). On
+// failure the pane is left empty.
 int openModuleFile(ModulePanes& panes, int side, const std::string& path,
-                   std::int32_t extensionIndex, const CounterSettings& settings);
+                   std::int32_t extensionIndex, const CounterSettings& settings,
+                   bool sizeLineTables = true);
 inline int openAfterFile(ModulePanes& panes, const std::string& path, std::int32_t extensionIndex,
                          const CounterSettings& settings) {
     return openModuleFile(panes, kAfter, path, extensionIndex, settings);
@@ -84,6 +86,8 @@ struct OpenFileHooks {
     std::function<void()> enterBusy;
     std::function<void()> onOpened;
     std::function<void()> leaveBusy;
+    // False when the caller allocates the line tables itself after opening.
+    bool sizeLineTables = true;
 };
 
 // The user-level entry for the file menus, dropped files and /a, /b: finds the extension
@@ -96,8 +100,9 @@ int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
 // Empties a pane (descriptor zeroed, text freed) and resizes the line tables.
 int clearPane(ModulePanes& panes, int side);
 
-// Frees each pane's text buffer and gives every present module a fresh, empty one; the read
-// step sizes it to what the file supplies. 0, or -1 when allocation fails.
+// Empties each pane's text buffer (a present module gets an empty text, an absent one none); the
+// read step sizes it to what the file supplies, reusing the memory. 0, or -1 when allocation
+// fails.
 int allocateTextBuffers(ModulePanes& panes);
 
 // Frees and reallocates the two line tables. Their size is 1 plus, for each present module,
