@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "text/text_rules.h"
+
 namespace tavelin {
 
 namespace {
@@ -77,9 +79,7 @@ EncodingScore scoreShiftJis(std::span<const unsigned char> bytes) {
             ++i;
             continue;
         }
-        const bool lead = inRange(b, 0x81, 0x9F) || inRange(b, 0xE0, 0xFC);
-        if (lead && i + 1 < n &&
-            (inRange(bytes[i + 1], 0x40, 0x7E) || inRange(bytes[i + 1], 0x80, 0xFC))) {
+        if (text::isShiftJisLead(b) && i + 1 < n && text::isShiftJisTrail(bytes[i + 1])) {
             score.count += 2;
             i += 2;
             continue;

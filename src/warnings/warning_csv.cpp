@@ -1,4 +1,5 @@
 #include "warnings/warning_csv.h"
+#include "text/text_rules.h"
 
 #include <limits>
 
@@ -38,8 +39,8 @@ int compareFolded(std::string_view a, std::string_view b) {
         if (fa != fb) {
             return fa < fb ? -1 : 1;
         }
-        trailA = !trailA && isDoubleByteLead(ca);
-        trailB = !trailB && isDoubleByteLead(cb);
+        trailA = !trailA && text::isShiftJisLead(ca);
+        trailB = !trailB && text::isShiftJisLead(cb);
     }
     if (a.size() == b.size()) {
         return 0;

@@ -47,12 +47,6 @@ std::string cleanWarningText(std::string_view field, std::size_t maxChars);
 // 32-bit range are held at its ends.
 std::int32_t parseWarningLine(std::string_view field);
 
-// True when the byte is a lead byte of a double-byte character in the system code page
-// (Shift-JIS); the byte after it is a trail byte that may look like ASCII.
-inline bool isDoubleByteLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Path equality without regard to ASCII letter case. Trail bytes of double-byte characters are
 // compared exactly, so two different characters never match through case folding.
 bool pathsEqualNoCase(std::string_view a, std::string_view b);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "datafiles/line_reader.h"
+#include "text/text_rules.h"
 #include "warnings/warning_csv.h"
 
 namespace tavelin {
@@ -52,7 +53,7 @@ bool isSafeHelpName(std::string_view name) {
         if (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':') {
             return false;
         }
-        trail = isDoubleByteLead(c);
+        trail = text::isShiftJisLead(c);
     }
     return true;
 }
