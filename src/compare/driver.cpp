@@ -147,17 +147,17 @@ MatchResult matchWithChoice(const ComparisonTexts& texts, MatchOptions options, 
     const std::unique_ptr<PreparedMatch> match = prepareMatch(texts, options);
     LineTable& afterLines = panes.lines[kAfter];
     LineTable& beforeLines = panes.lines[kBefore];
-    if (options.resyncCount != 12) {
+    if (options.resyncCount != kResyncAuto3) {
         if (chosen != nullptr) {
             *chosen = options.resyncCount;
         }
         return match->run(options.resyncCount, afterLines, beforeLines, progress);
     }
-    std::int32_t best = 10;
+    std::int32_t best = kResyncAuto1;
     std::int32_t bestReused = 0;
     MatchResult last;
-    for (std::int32_t trial = 10; trial <= 12; ++trial) {
-        TrialProgress trialProgress(progress, trial - 10, 3);
+    for (std::int32_t trial = kResyncAuto1; trial <= kResyncAuto3; ++trial) {
+        TrialProgress trialProgress(progress, trial - kResyncAuto1, 3);
         last = match->run(trial, afterLines, beforeLines, &trialProgress);
         if (last.reused >= bestReused) {
             best = trial;
@@ -167,7 +167,7 @@ MatchResult matchWithChoice(const ComparisonTexts& texts, MatchOptions options, 
     if (chosen != nullptr) {
         *chosen = best;
     }
-    if (best == 12) {
+    if (best == kResyncAuto3) {
         return last;
     }
     resetStatuses(panes, LineStatus::Same);

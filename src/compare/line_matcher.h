@@ -101,9 +101,17 @@ class PreparedMatch {
     std::unique_ptr<Impl> impl_;
 };
 
+// The resync choices beyond the counted ones (0..9: 1..10 equal lines).
+enum ResyncChoice : std::int32_t {
+    kResyncAuto1 = 10,  // the candidate's run must not occur again at least as long
+    kResyncAuto2 = 11,  // ... must not occur again longer
+    kResyncAuto3 = 12,  // as AUTO 2, a repeat tolerated unless it has the same context; in the
+                        // comparison: the best of AUTO 1..3 (most re-used lines)
+};
+
 // resyncCount as the matcher uses it: values outside 0..12 become 0.
 constexpr std::int32_t normalizeResyncCount(std::int32_t resyncCount) {
-    return resyncCount < 0 || resyncCount > 12 ? 0 : resyncCount;
+    return resyncCount < 0 || resyncCount > kResyncAuto3 ? 0 : resyncCount;
 }
 
 }  // namespace tavelin
