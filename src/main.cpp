@@ -1,5 +1,29 @@
+#include <string_view>
+#include <vector>
+
 #include "app/program.h"
 
+#ifdef TAVELIN_WITH_WINDOW
+#include "ui/window_run.h"
+#endif
+
 int main(int argc, char** argv) {
+#ifdef TAVELIN_WITH_WINDOW
+    std::vector<std::string_view> args;
+    for (int i = 1; i < argc && argv != nullptr; ++i) {
+        if (argv[i] != nullptr) {
+            args.emplace_back(argv[i]);
+        }
+    }
+    if (tavelin::ui::windowWanted(args)) {
+        tavelin::ui::WindowMessages messages(argc, argv);
+        return tavelin::runProgram(
+            argc, argv,
+            [&argc, argv](tavelin::Session& session) {
+                return tavelin::ui::runWindow(session, argc, argv);
+            },
+            &messages);
+    }
+#endif
     return tavelin::runProgram(argc, argv);
 }

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-example}
 
-packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev qt6-svg-dev fonts-ipafont-gothic)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -32,6 +33,10 @@ test)
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     ctest --preset asan -j2
+    # The engine and the run without a window build and pass without Qt.
+    cmake --preset engine >/dev/null
+    cmake --build --preset engine
+    ctest --preset engine -j2
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
     tools/fuzz-smoke.sh build/fuzz 20

@@ -70,18 +70,20 @@ int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
     return exitCode;
 }
 
-int runProgram(int argc, char** argv) {
+int runProgram(int argc, char** argv, std::function<int(Session&)> controller,
+               MessageSink* messages) {
     std::vector<std::string_view> args;
     for (int i = 1; i < argc && argv != nullptr; ++i) {
         if (argv[i] != nullptr) {
             args.emplace_back(argv[i]);
         }
     }
-    ConsoleMessageSink messages;
+    ConsoleMessageSink console;
     ProgramHost host;
-    host.messages = &messages;
+    host.messages = messages != nullptr ? messages : &console;
     host.programFolder = programFolder(argc > 0 && argv != nullptr ? argv[0] : nullptr);
     host.workFolder = workFolder(host.programFolder);
+    host.controller = std::move(controller);
     return runProgram(args, host);
 }
 

@@ -31,6 +31,9 @@ struct ProgramHost {
 int runProgram(std::span<const std::string_view> args, ProgramHost& host);
 
 // The process entry: messages to standard error, the executable's folder, the work folder.
-int runProgram(int argc, char** argv);
+// `controller` runs between the start-up reading and the exit (default: runController);
+// `messages` shows the messages (default: standard error).
+int runProgram(int argc, char** argv, std::function<int(Session&)> controller = {},
+               MessageSink* messages = nullptr);
 
 }  // namespace tavelin

@@ -1,0 +1,197 @@
+#include "ui/list_models.h"
+
+#include "platform/codepage.h"
+
+namespace tavelin::ui {
+
+QString fromEngineText(std::string_view text) {
+    const std::u16string units = fileSystemToUtf16(text);
+    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+}
+
+QColor fromColourValue(std::int32_t colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+QString hintShort(std::string_view hint) {
+    return fromEngineText(hint.substr(0, hint.find('|')));
+}
+
+QString hintLong(std::string_view hint) {
+    const std::size_t bar = hint.find('|');
+    return fromEngineText(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CodeListModel::CodeListModel(const Session& session, int list, QObject* parent)
+    : QAbstractTableModel(parent), session_(session), list_(list) {}
+
+const CodeList& CodeListModel::list() const {
+    return session_.codeLists.lists[static_cast<std::size_t>(list_)];
+}
+
+int CodeListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !attached_ ? 0 : list().rowCount();
+}
+
+int CodeListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 1;
+}
+
+QString CodeListModel::caption(int row) const {
+    if (!attached_) {
+        return {};
+    }
+    captions_ = CaptionFormatter(session_.codeLists.tabWidth);
+    scratch_.clear();
+    captions_.appendUnicode(session_.panes, list(), row, scratch_);
+    return QString::fromUtf16(scratch_.data(), static_cast<qsizetype>(scratch_.size()));
+}
+
+LineStatus CodeListModel::status(int row) const {
+    return attached_ ? list().row(row).status : LineStatus::Same;
+}
+
+QVariant CodeListModel::data(const QModelIndex& index, int role) const {
+    if (!attached_ || !index.isValid() || index.row() >= list().rowCount()) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
+            return caption(index.row());
+        case Qt::BackgroundRole: {
+            const ViewerSettings& vs = session_.viewerSettings;
+            switch (shownStatus(list().row(index.row()).status)) {
+                case LineStatus::Deleted:
+                    return fromColourValue(vs.delColor);
+                case LineStatus::Added:
+                    return fromColourValue(vs.addColor);
+                case LineStatus::Blank:
+                    return fromColourValue(vs.spcColor);
+                case LineStatus::Same:
+                    return {};
+            }
+            return {};
+        }
+        case Qt::ForegroundRole: {
+            // Coloured rows keep black text whatever the desktop's palette.
+            return shownStatus(list().row(index.row()).status) == LineStatus::Same
+                       ? QVariant()
+                       : QVariant(QColor(Qt::black));
+        }
+        default:
+            return {};
+    }
+}
+
+QVariant CodeListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section != 0 || role != Qt::DisplayRole) {
+        return {};
+    }
+    const std::u16string heading = list().headingUnicode();
+    if (heading.empty()) {
+        return list_ == 0 ? QStringLiteral("After change") : QStringLiteral("Before change");
+    }
+    return QString::fromUtf16(heading.data(), static_cast<qsizetype>(heading.size()));
+}
+
+Qt::ItemFlags CodeListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}
+
+void CodeListModel::detach() {
+    if (!attached_) {
+        return;
+    }
+    beginResetModel();
+    attached_ = false;
+    endResetModel();
+}
+
+void CodeListModel::attach() {
+    beginResetModel();
+    attached_ = true;
+    endResetModel();
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+void CodeListModel::refreshCaptions() {
+    if (!attached_) {
+        return;
+    }
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+WarningListModel::WarningListModel(const Session& session, int list, QObject* parent)
+    : QAbstractTableModel(parent), session_(session), list_(list) {}
+
+const WarningList& WarningListModel::warnings() const {
+    return list_ == 0 ? session_.leftWarnings : session_.rightWarnings;
+}
+
+int WarningListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !attached_ ? 0 : static_cast<int>(warnings().rows.size());
+}
+
+int WarningListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(warnings().columns.size());
+}
+
+QVariant WarningListModel::data(const QModelIndex& index, int role) const {
+    if (!attached_ || !index.isValid() ||
+        (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+        return {};
+    }
+    const auto& rows = warnings().rows;
+    const auto r = static_cast<std::size_t>(index.row());
+    if (r >= rows.size()) {
+        return {};
+    }
+    const WarningRow& row = rows[r];
+    if (index.column() == 0) {
+        return fromEngineText(row.caption);
+    }
+    const auto c = static_cast<std::size_t>(index.column() - 1);
+    return c < row.subItems.size() ? fromEngineText(row.subItems[c]) : QString();
+}
+
+QVariant WarningListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    const auto& columns = warnings().columns;
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        static_cast<std::size_t>(section) >= columns.size()) {
+        return {};
+    }
+    return fromEngineText(columns[static_cast<std::size_t>(section)]);
+}
+
+Qt::ItemFlags WarningListModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}
+
+void WarningListModel::detach() {
+    if (!attached_) {
+        return;
+    }
+    beginResetModel();
+    attached_ = false;
+    endResetModel();
+}
+
+void WarningListModel::attach() {
+    beginResetModel();
+    attached_ = true;
+    endResetModel();
+}
+
+}  // namespace tavelin::ui

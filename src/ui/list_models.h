@@ -1,0 +1,83 @@
+#pragma once
+// Qt models over the session's lists. The code-list model formats a row's caption only when the
+// view asks for it (a painted row); it holds nothing per row. Both models can be detached while
+// the controller changes what they show: they then have no rows until they are attached again.
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+
+#include "app/session.h"
+#include "display/captions.h"
+
+namespace tavelin::ui {
+
+// A text of the engine (system code page bytes or UTF-8 from a warning file) as a QString:
+// well-formed UTF-8 is taken as UTF-8, anything else as the system code page.
+QString fromEngineText(std::string_view text);
+
+// A colour of the settings, laid out 0x00BBGGRR.
+QColor fromColourValue(std::int32_t colour);
+
+// Short and long part of a hint ("short|long"); the whole text when it has no bar.
+QString hintShort(std::string_view hint);
+QString hintLong(std::string_view hint);
+
+class CodeListModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    // list: 0 the left code list, 1 the right one.
+    CodeListModel(const Session& session, int list, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void detach();
+    void attach();
+    // The rows stayed; their captions or the heading changed.
+    void refreshCaptions();
+    bool attached() const { return attached_; }
+
+    // The row's caption as the window shows it.
+    QString caption(int row) const;
+    // The row's status as recorded (values above 3 included).
+    LineStatus status(int row) const;
+
+  private:
+    const CodeList& list() const;
+
+    const Session& session_;
+    int list_;
+    bool attached_ = false;
+    mutable CaptionFormatter captions_{8};
+    mutable std::u16string scratch_;
+};
+
+class WarningListModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    // list: 0 the warning list under the left code list, 1 the one under the right.
+    WarningListModel(const Session& session, int list, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void detach();
+    void attach();
+    bool attached() const { return attached_; }
+
+    const WarningList& warnings() const;
+
+  private:
+    const Session& session_;
+    int list_;
+    bool attached_ = false;
+};
+
+}  // namespace tavelin::ui
