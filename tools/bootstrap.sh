@@ -22,6 +22,10 @@ case "$mode" in
 example)
     cmake --preset release >/dev/null
     cmake --build --preset release
+    # The window when there is a display to show it on, else the run without a window.
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        exec tools/run-example.sh --window build/release/tavelin
+    fi
     exec tools/run-example.sh build/release/tavelin
     ;;
 test)

@@ -291,6 +291,9 @@ void MainWindow::buildWidgets() {
 
     counts_ = new QLabel(this);
     counts_->setAccessibleName(QStringLiteral("Step counts"));
+    QFont countsFont = counts_->font();
+    countsFont.setPointSize(std::max(6, countsFont.pointSize() - 1));
+    counts_->setFont(countsFont);
     statusBar()->addPermanentWidget(counts_);
     statusBar()->installEventFilter(this);
     statusBar()->setSizeGripEnabled(true);
@@ -311,6 +314,12 @@ void MainWindow::buildWidgets() {
     });
     connect(tabChoice_, &QButtonGroup::idClicked, this,
             [this](int id) { controller_->selectTabWidth(id); });
+    // The selector's index is what the settings keep at the end, executed or not.
+    connect(processing_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (activated_) {
+            session_.processingKind = index;
+        }
+    });
 
     // The keyboard shortcuts of the window (Ctrl+C and Ctrl+A belong to the lists).
     const std::pair<const char*, char> keys[] = {
@@ -545,11 +554,14 @@ void MainWindow::selectorsAndFontSet() {
     option_->setCurrentIndex(s.resyncChoice);
     processing_->setCurrentIndex(s.processingKind < processing_->count() ? s.processingKind : -1);
     applyListFont(listFont(fromEngineText(s.viewerSettings.fontName), s.viewerSettings.fontSize));
-    // The warning lists' columns: line 50, code 65, extras 100, the description the rest.
+    // The warning lists' columns: line 50, code 65, extras 100, the description the rest of
+    // the pane's width.
+    layoutPanes();
+    const QList<int> paneWidths = panes_->sizes();
     for (std::size_t l = 0; l < 2; ++l) {
         warningModels_[l]->attach();
-        const std::vector<int> widths =
-            warningColumnWidths(warningViews_[l]->width(), s.counterSettings);
+        const std::vector<int> widths = warningColumnWidths(
+            paneWidths.value(static_cast<int>(l), warningViews_[l]->width()), s.counterSettings);
         for (std::size_t c = 0; c < widths.size(); ++c) {
             warningViews_[l]->setColumnWidth(static_cast<int>(c), widths[c]);
         }

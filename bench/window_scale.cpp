@@ -1,0 +1,184 @@
+// The window on a pair of large modules, offscreen, beside the unattended run of the same pair.
+//
+//   bench_window_scale [LINES]
+//
+// Writes two C modules of LINES lines each (default 1,000,000; the after module has about 1.5%
+// of its lines changed, deleted or inserted, fixed seed) into a temporary folder, then
+//  - runs the unattended step comparison of the pair with the tavelin program next to this
+//    folder's parent (build/release/tavelin) and times it;
+//  - opens the window on the pair with /exec (the step comparison at first activation) and
+//    measures: the whole first activation; the row walk (the part between the comparison's end
+//    and the lists being handed to the views); from the lists being handed over to the first
+//    painted rows; 100 presses of Down, each painted; the End key of a list; a resize; the peak
+//    memory of the process beside the inputs' size.
+#include <sys/resource.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "app/startup.h"
+#include "display/code_lists.h"
+#include "platform/paths.h"
+#include "ui/main_window.h"
+
+namespace {
+
+double seconds(std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+// Records when the viewport of a list is painted next.
+class PaintWatch final : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && armed) {
+            painted = std::chrono::steady_clock::now();
+            armed = false;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool armed = false;
+    std::chrono::steady_clock::time_point painted;
+};
+
+void writePair(const std::string& after, const std::string& before, long lines) {
+    std::mt19937 rng(1);
+    std::ofstream a(after, std::ios::binary);
+    std::ofstream b(before, std::ios::binary);
+    for (long i = 0; i < lines; ++i) {
+        std::string line = "    total_" + std::to_string(i % 977) + " += compute(item[" +
+                           std::to_string(i) + "], " + std::to_string(i % 31) + ");";
+        if (i % 50 == 0) {
+            line = "    /* step " + std::to_string(i) + " */";
+        }
+        b << line << '\n';
+        const unsigned r = rng() % 1000;
+        if (r < 5) {
+            continue;  // deleted in the after module
+        }
+        if (r < 10) {
+            a << "    changed(" << i << ");\n";
+            continue;
+        }
+        if (r < 15) {
+            a << "    inserted(" << i << ");\n";
+        }
+        a << line << '\n';
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const long lines = argc > 1 ? std::atol(argv[1]) : 1000000;
+    const std::string programFolder = tavelin::folderOf(tavelin::programFolder(argv[0]));
+    const std::filesystem::path work = std::filesystem::temp_directory_path() /
+                                       ("tavelin-window-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(work);
+    const std::string after = (work / "after.c").string();
+    const std::string before = (work / "before.c").string();
+    writePair(after, before, lines);
+    const double inputs =
+        static_cast<double>(std::filesystem::file_size(after) + std::filesystem::file_size(before));
+    std::printf("pair: 2 x %ld lines, %.0f MB\n", lines, inputs / 1e6);
+
+    // The unattended run of the same pair.
+    const std::string command = "cd '" + work.string() + "' && '" + programFolder +
+                                "/tavelin' /aafter.c /bbefore.c /exec /s /ml /nbench > /dev/null";
+    auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    std::printf("unattended step comparison (report written):   %7.3f s%s\n", seconds(start),
+                status == 0 ? "" : "  (failed)");
+
+    // The window.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    tavelin::Session session;
+    session.programFolder = programFolder;
+    session.workFolder = work.string();
+    session.options.multiLaunch = true;
+    session.options.execMode = true;
+    session.options.afterPath = after;
+    session.options.beforePath = before;
+    tavelin::startupReading(session);
+    tavelin::ui::MainWindow window(session);
+    window.setMessageHandler([](const QString& m) { std::printf("message: %s\n", qPrintable(m)); });
+    window.resize(1200, 800);
+    window.show();
+    QApplication::processEvents();
+
+    PaintWatch watch;
+    window.codeView(0)->viewport()->installEventFilter(&watch);
+    std::chrono::steady_clock::time_point handedOver;
+    QObject::connect(window.codeModel(0), &QAbstractItemModel::modelReset, [&] {
+        if (window.codeModel(0)->rowCount() > 0) {
+            handedOver = std::chrono::steady_clock::now();
+            watch.armed = true;
+        }
+    });
+    start = std::chrono::steady_clock::now();
+    window.activate();
+    const double activation = seconds(start);
+    while (watch.armed) {
+        QApplication::processEvents();
+    }
+    const double toPaint = std::chrono::duration<double>(watch.painted - handedOver).count();
+
+    // The walk that runs between the comparison's end and the hand-over, timed on its own.
+    tavelin::CodeListModels models;
+    start = std::chrono::steady_clock::now();
+    tavelin::refreshLists(
+        models, session.panes, session.counterSettings,
+        {session.viewerSettings.listPosition(), session.tabWidth, tavelin::ViewState::Comparison},
+        session.stepCounts);
+    const double walk = seconds(start);
+    std::printf("first activation (open, compare, rows):        %7.3f s\n", activation);
+    std::printf(
+        "comparison's end to first painted rows:         %7.3f s  (walk %.3f + paint %.3f)\n",
+        walk + toPaint, walk, toPaint);
+    std::printf("rows: %d and %d\n", window.codeModel(0)->rowCount(),
+                window.codeModel(1)->rowCount());
+
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 100; ++i) {
+        window.nextDifference();
+        window.codeView(0)->viewport()->repaint();
+        window.codeView(1)->viewport()->repaint();
+    }
+    std::printf("100 x Down, each painted:                       %7.3f s  (top row now %d)\n",
+                seconds(start), window.codeView(0)->verticalScrollBar()->value());
+
+    start = std::chrono::steady_clock::now();
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+    QApplication::sendEvent(window.codeView(0), &end);
+    window.codeView(0)->viewport()->repaint();
+    window.codeView(1)->viewport()->repaint();
+    std::printf("Ctrl+End in a list, both painted:               %7.3f s\n", seconds(start));
+
+    start = std::chrono::steady_clock::now();
+    window.resize(1500, 900);
+    QApplication::processEvents();
+    window.repaint();
+    std::printf("resize, painted:                                %7.3f s\n", seconds(start));
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peak = static_cast<double>(usage.ru_maxrss) * 1024.0;
+    std::printf("peak memory of the window process: %.0f MB = %.2f x the inputs\n", peak / 1e6,
+                peak / inputs);
+    window.controller().formClose();
+    std::filesystem::remove_all(work);
+    std::filesystem::remove(programFolder + "/bench.html");
+    return 0;
+}
