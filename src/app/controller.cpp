@@ -115,11 +115,97 @@ void MainController::warningListsWillChange() {
 
 void MainController::loadWarningLists() {
     warningListsWillChange();
-    tavelin::loadWarningLists(session_.leftWarnings, session_.rightWarnings,
-                              session_.panes.module(kAfter), session_.panes.module(kBefore),
-                              session_.counterSettings, session_.viewerSettings.listPosition());
+    // A warning file may hold many thousands of rows: read on the window's worker.
+    window_.runLong([&] {
+        tavelin::loadWarningLists(session_.leftWarnings, session_.rightWarnings,
+                                  session_.panes.module(kAfter), session_.panes.module(kBefore),
+                                  session_.counterSettings, session_.viewerSettings.listPosition());
+    });
     warningsDetached_ = false;
     window_.warningListsRebuilt(session_);
+}
+
+namespace {
+
+WarningList& warningListOf(Session& session, int list) {
+    return list == 0 ? session.leftWarnings : session.rightWarnings;
+}
+const WarningList& warningListOf(const Session& session, int list) {
+    return list == 0 ? session.leftWarnings : session.rightWarnings;
+}
+
+const WarningRow* warningRowOf(const Session& session, int list, std::int32_t row) {
+    if (list < 0 || list > 1 || row < 0) {
+        return nullptr;
+    }
+    const auto& rows = warningListOf(session, list).rows;
+    return static_cast<std::size_t>(row) < rows.size() ? &rows[static_cast<std::size_t>(row)]
+                                                       : nullptr;
+}
+
+}  // namespace
+
+void MainController::sortWarnings(int list, int column) {
+    if (busy() || closed_ || list < 0 || list > 1) {
+        return;
+    }
+    enterBusyState();
+    warningListsWillChange();
+    window_.runLong([&] { sortWarningList(warningListOf(session_, list), column); });
+    warningsDetached_ = false;
+    window_.warningListsRebuilt(session_);
+    leaveBusyState();
+}
+
+std::int32_t MainController::warningJumpRow(int list, std::int32_t row) const {
+    const WarningRow* warning = warningRowOf(session_, list, row);
+    if (warning == nullptr) {
+        return -1;
+    }
+    // The warning list under a code list holds the warnings of the module that list shows.
+    const CodeList& code = session_.codeLists.lists[static_cast<std::size_t>(list)];
+    return findWarningJumpRow(code.rows, code.rows.size(), session_.panes.module(code.side),
+                              warningRowLine(*warning));
+}
+
+std::string MainController::warningHelpTarget(int list, std::int32_t row, int help) const {
+    const WarningRow* warning = warningRowOf(session_, list, row);
+    if (warning == nullptr || warning->subItems.empty() || (help != 1 && help != 2)) {
+        return {};
+    }
+    const ViewerSettings& vs = session_.viewerSettings;
+    return help == 1 ? buildWarningHelpTarget(vs.helpPath1, vs.help1Ext, warning->subItems[0])
+                     : buildWarningHelpTarget(vs.helpPath2, vs.help2Ext, warning->subItems[0]);
+}
+
+std::u16string MainController::copyRows(int list, std::span<const std::int32_t> rows) const {
+    if (list < 0 || list > 1) {
+        return {};
+    }
+    return copyText(session_.panes, session_.codeLists.lists[static_cast<std::size_t>(list)], rows,
+                    session_.codeLists.tabWidth);
+}
+
+int MainController::saveModuleText(int list, const std::string& path) {
+    if (busy() || closed_ || list < 0 || list > 1) {
+        return -1;
+    }
+    return tavelin::saveModuleText(
+        session_.panes, session_.codeLists.lists[static_cast<std::size_t>(list)].side, path);
+}
+
+EditorCommand MainController::editorCommand(int list, std::int32_t row) const {
+    if (list < 0 || list > 1) {
+        return {};
+    }
+    const CodeList& code = session_.codeLists.lists[static_cast<std::size_t>(list)];
+    const std::int32_t line = editorLine(code, row, session_.panes);
+    const ModuleDescriptor* module = session_.panes.module(code.side);
+    if (line <= 0 || module == nullptr) {
+        return {};
+    }
+    return buildEditorCommand(session_.counterSettings.editor, session_.counterSettings.editopt,
+                              line, module->path);
 }
 
 void MainController::compare(ComparisonMode mode) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "app/session.h"
 #include "app/window_port.h"
 #include "output/html_report.h"
+#include "output/text_outputs.h"
 #include "text/pz_conv.h"
 
 namespace tavelin {
@@ -139,6 +141,22 @@ class MainController {
     // After the settings dialog: the lists are shown anew for a change of the list position or
     // a colour (and the warning lists follow their code lists when the position changed).
     void applySettings(SettingsChange change, bool listPositionChanged);
+
+    // The warning lists (0 under the left code list, 1 under the right). A click on the heading
+    // of column `column` sorts the list (the same column again reverses the order).
+    void sortWarnings(int list, int column);
+    // The code-list row a jump from warning row `row` of warning list `list` goes to (in the code
+    // list above it), or -1 when the line is not shown there.
+    std::int32_t warningJumpRow(int list, std::int32_t row) const;
+    // What help 1 or 2 of a warning row opens (empty: nothing; see buildWarningHelpTarget).
+    std::string warningHelpTarget(int list, std::int32_t row, int help) const;
+
+    // The code lists' outputs (list 0 left, 1 right): the clipboard text of rows, the text save
+    // of the module the list shows (0, or -1 when it could not be written), and the editor at a
+    // row's line (ok false: nothing to start).
+    std::u16string copyRows(int list, std::span<const std::int32_t> rows) const;
+    int saveModuleText(int list, const std::string& path);
+    EditorCommand editorCommand(int list, std::int32_t row) const;
 
     // FormClose: stores the processing kind and the window rectangle into the viewer settings
     // and frees the text buffers and the line tables. Runs once; the viewer settings are written

@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -15,11 +17,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -29,7 +33,10 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <thread>
 
@@ -140,6 +147,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     (void)resources;
     controller_ = std::make_unique<MainController>(session_, *port_);
     buildWidgets();
+    buildWarningMenus();
     buildMenus();
     applyTexts();
     applyEdition();
@@ -252,6 +260,8 @@ void MainWindow::buildWidgets() {
         codeViews_[l] = code;
         connect(code, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& pos) { codeListMenu(list, pos); });
+        connect(code, &QAbstractItemView::doubleClicked, this,
+                [this, list](const QModelIndex&) { openEditor(list); });
         connect(code->verticalScrollBar(), &QScrollBar::valueChanged, this,
                 [this, list](int) { syncScroll(list); });
         connect(code->horizontalScrollBar(), &QScrollBar::valueChanged, this,
@@ -268,7 +278,17 @@ void MainWindow::buildWidgets() {
         warnings->setWordWrap(false);
         warnings->setAccessibleName(list == 0 ? QStringLiteral("Left warning list")
                                               : QStringLiteral("Right warning list"));
+        warnings->setContextMenuPolicy(Qt::CustomContextMenu);
+        warnings->horizontalHeader()->setSectionsClickable(true);
+        warnings->horizontalHeader()->setSortIndicatorShown(true);
+        warnings->installEventFilter(this);
         warningViews_[l] = warnings;
+        connect(warnings->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                [this, list](int column) { controller_->sortWarnings(list, column); });
+        connect(warnings, &QAbstractItemView::doubleClicked, this,
+                [this, list](const QModelIndex&) { jumpToWarning(list); });
+        connect(warnings, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint& pos) { warningMenu(list, pos); });
 
         split->addWidget(code);
         split->addWidget(warnings);
@@ -336,6 +356,19 @@ void MainWindow::buildWidgets() {
     for (int list = 0; list < 2; ++list) {
         const auto l = static_cast<std::size_t>(list);
         popups_[l] = new QMenu(this);
+        const std::array<std::pair<std::string_view, std::string_view>, 3> items = {{
+            {kCopyCaption, kCopyHint},
+            {kTextSaveCaption, kTextSaveHint},
+            {kEditorCaption, kEditorHint},
+        }};
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            QAction* action = popups_[l]->addAction(qs(items[i].first));
+            setHint(action, items[i].second);
+            codeActions_[l][i] = action;
+        }
+        connect(codeActions_[l][0], &QAction::triggered, this, [this, list] { copyRows(list); });
+        connect(codeActions_[l][1], &QAction::triggered, this, [this, list] { saveText(list); });
+        connect(codeActions_[l][2], &QAction::triggered, this, [this, list] { openEditor(list); });
         encodeMenus_[l] = popups_[l]->addMenu(qs(kEncodeCaption));
         auto* group = new QActionGroup(this);
         group->setExclusive(true);
@@ -348,6 +381,29 @@ void MainWindow::buildWidgets() {
             connect(action, &QAction::triggered, this,
                     [this, list, code] { controller_->selectEncoding(list, code); });
         }
+    }
+}
+
+void MainWindow::buildWarningMenus() {
+    for (int list = 0; list < 2; ++list) {
+        const auto l = static_cast<std::size_t>(list);
+        warningPopups_[l] = new QMenu(this);
+        const std::array<std::pair<std::string_view, std::string_view>, 3> items = {{
+            {kJumpCaption, kJumpHint},
+            {kHelp1Caption, kHelp1Hint},
+            {kHelp2Caption, kHelp2Hint},
+        }};
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            QAction* action = warningPopups_[l]->addAction(qs(items[i].first));
+            setHint(action, items[i].second);
+            warningActions_[l][i] = action;
+        }
+        connect(warningActions_[l][0], &QAction::triggered, this,
+                [this, list] { jumpToWarning(list); });
+        connect(warningActions_[l][1], &QAction::triggered, this,
+                [this, list] { openWarningHelp(list, 1); });
+        connect(warningActions_[l][2], &QAction::triggered, this,
+                [this, list] { openWarningHelp(list, 2); });
     }
 }
 
@@ -622,6 +678,10 @@ void MainWindow::warningListsRebuilt() {
         const WarningList& list = warningModels_[l]->warnings();
         warningViews_[l]->setToolTip(hintShort(list.hint));
         warningViews_[l]->setStatusTip(hintLong(list.hint));
+        // The heading shows the column and direction of the last sort.
+        const int column = std::abs(list.sortState) - 1;
+        warningViews_[l]->horizontalHeader()->setSortIndicator(
+            column, list.sortState > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
 }
 
@@ -821,9 +881,30 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     for (int list = 0; list < 2; ++list) {
+        QTableView* warnings = warningViews_[static_cast<std::size_t>(list)];
+        if (warnings != nullptr && watched == warnings && event->type() == QEvent::KeyPress) {
+            const auto* press = static_cast<QKeyEvent*>(event);
+            if (press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter) {
+                jumpToWarning(list);
+                return true;
+            }
+        }
+    }
+    for (int list = 0; list < 2; ++list) {
         QTableView* view = codeViews_[static_cast<std::size_t>(list)];
         if (view == nullptr || (watched != view->viewport() && watched != view)) {
             continue;
+        }
+        if (watched == view && event->type() == QEvent::KeyPress) {
+            const auto* press = static_cast<QKeyEvent*>(event);
+            if (press->matches(QKeySequence::Copy)) {
+                copyRows(list);
+                return true;
+            }
+            if (press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter) {
+                openEditor(list);
+                return true;
+            }
         }
         switch (event->type()) {
             case QEvent::MouseMove:
@@ -867,6 +948,13 @@ QMenu* MainWindow::preparedCodeListMenu(int list) {
     const int side = session_.codeLists.lists[l].side;
     const ModuleDescriptor* module = session_.panes.module(side);
     const bool hasRows = codeModels_[l]->rowCount() > 0;
+    // Copy, Save and Edit on a list with rows; Edit only with both editor settings and a
+    // selected row.
+    const CounterSettings& cs = session_.counterSettings;
+    codeActions_[l][0]->setVisible(hasRows);
+    codeActions_[l][1]->setVisible(hasRows);
+    codeActions_[l][2]->setVisible(hasRows && !cs.editor.empty() && !cs.editopt.empty() &&
+                                   codeViews_[l]->selectionModel()->hasSelection());
     // The encodings: only for a module that is present and not UTF-16, on a list with rows.
     const bool encodings = hasRows && module != nullptr && module->utf16 == 0;
     encodeMenus_[l]->menuAction()->setVisible(encodings);
@@ -886,6 +974,143 @@ void MainWindow::codeListMenu(int list, const QPoint& pos) {
     }
     if (any) {
         menu->popup(codeViews_[static_cast<std::size_t>(list)]->viewport()->mapToGlobal(pos));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The outputs of the code lists and the warning lists.
+
+std::vector<std::int32_t> MainWindow::selectedRows(int list) const {
+    std::vector<std::int32_t> rows;
+    const QModelIndexList selected =
+        codeViews_[static_cast<std::size_t>(list)]->selectionModel()->selectedRows();
+    rows.reserve(static_cast<std::size_t>(selected.size()));
+    for (const QModelIndex& index : selected) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void MainWindow::copyRows(int list) {
+    const std::vector<std::int32_t> rows = selectedRows(list);
+    if (rows.empty()) {
+        return;  // nothing selected: the clipboard keeps what it has
+    }
+    const std::u16string text = controller_->copyRows(list, rows);
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    // The copied rows are deselected.
+    codeViews_[static_cast<std::size_t>(list)]->selectionModel()->clearSelection();
+}
+
+void MainWindow::saveText(int list) {
+    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
+    if (controller_->busy() || session_.panes.module(side) == nullptr ||
+        session_.panes.moduleLength[static_cast<std::size_t>(side)] <= 0) {
+        return;
+    }
+    const QString title = side == kAfter ? QStringLiteral("Files after change save.")
+                                         : QStringLiteral("Files before change save.");
+    const QString path = files_->saveFile(
+        this, title, QStringLiteral("Text file(*.txt) (*.txt);;All files(*.*) (*)"),
+        QStringLiteral("txt"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (controller_->saveModuleText(list, path.toStdString()) != 0) {
+        showMessage(kMsgReportNotSaved);
+    }
+}
+
+void MainWindow::openEditor(int list) {
+    const auto l = static_cast<std::size_t>(list);
+    const QItemSelectionModel* selection = codeViews_[l]->selectionModel();
+    if (controller_->busy() || !selection->hasSelection()) {
+        return;
+    }
+    // The current row when it is selected, else the first selected one.
+    int row = codeViews_[l]->currentIndex().row();
+    if (!selection->isRowSelected(row, QModelIndex())) {
+        row = selectedRows(list).front();
+    }
+    const EditorCommand command = controller_->editorCommand(list, row);
+    if (!command.ok) {
+        return;
+    }
+    QStringList arguments;
+    for (const std::string& argument : command.arguments) {
+        arguments << QString::fromStdString(argument);
+    }
+    // Started directly, never through a shell; a failure is not reported.
+    QProcess::startDetached(QString::fromStdString(command.program), arguments);
+}
+
+void MainWindow::jumpToWarning(int list) {
+    const auto l = static_cast<std::size_t>(list);
+    const QModelIndexList selected = warningViews_[l]->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return;
+    }
+    QTableView* code = codeViews_[l];
+    if (codeModels_[l]->rowCount() == 0) {
+        return;
+    }
+    code->clearSelection();
+    const std::int32_t row = controller_->warningJumpRow(list, selected.first().row());
+    if (row < 0) {
+        return;
+    }
+    // The row becomes the top row and is selected; the keyboard stays with the warning list.
+    const QModelIndex index = codeModels_[l]->index(row, 0);
+    code->selectionModel()->select(index,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    code->scrollTo(index, QAbstractItemView::PositionAtTop);
+}
+
+void MainWindow::openWarningHelp(int list, int help) {
+    const auto l = static_cast<std::size_t>(list);
+    const QModelIndexList selected = warningViews_[l]->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const std::string target = controller_->warningHelpTarget(list, selected.first().row(), help);
+    if (target.empty()) {
+        return;
+    }
+    const QString text = fromEngineText(target);
+    // A web form is a URL; a folder's page is a local file. Never a command line.
+    const bool web = text.startsWith(QStringLiteral("http:")) ||
+                     text.startsWith(QStringLiteral("https:")) ||
+                     text.startsWith(QStringLiteral("file:"));
+    const QUrl url = web ? QUrl(text) : QUrl::fromLocalFile(text);
+    if (urlOpener_) {
+        urlOpener_(url);
+    } else {
+        QDesktopServices::openUrl(url);
+    }
+}
+
+QMenu* MainWindow::preparedWarningMenu(int list) {
+    const auto l = static_cast<std::size_t>(list);
+    const bool selected =
+        warningModels_[l]->rowCount() > 0 && warningViews_[l]->selectionModel()->hasSelection();
+    const WarningMenuItems items = warningMenuItems(selected, session_.viewerSettings.helpPath1,
+                                                    session_.viewerSettings.helpPath2);
+    warningActions_[l][0]->setVisible(items.jump);
+    warningActions_[l][1]->setVisible(items.help1);
+    warningActions_[l][2]->setVisible(items.help2);
+    return warningPopups_[l];
+}
+
+void MainWindow::warningMenu(int list, const QPoint& pos) {
+    QMenu* menu = preparedWarningMenu(list);
+    bool any = false;
+    for (QAction* action : menu->actions()) {
+        any = any || action->isVisible();
+    }
+    if (any) {
+        menu->popup(warningViews_[static_cast<std::size_t>(list)]->viewport()->mapToGlobal(pos));
     }
 }
 

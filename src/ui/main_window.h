@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/controller.h"
 #include "app/session.h"
@@ -28,6 +29,7 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QTableView;
+class QUrl;
 
 namespace tavelin::ui {
 
@@ -87,8 +89,20 @@ class MainWindow final : public QMainWindow {
     }
     LogoWidget* logo(int index) const { return logos_[static_cast<std::size_t>(index)]; }
     QMenu* encodingMenu(int list) const { return encodeMenus_[static_cast<std::size_t>(list)]; }
-    // The code list's pop-up menu as it would open now (visibility set).
+    // The code list's pop-up menu as it would open now (visibility set): Copy, Save, Edit and
+    // the Encode submenu; and the warning list's: Jump, Help1, Help2.
     QMenu* preparedCodeListMenu(int list);
+    QMenu* preparedWarningMenu(int list);
+    // Where help pages go instead of the desktop (tests record them).
+    void setUrlOpener(std::function<void(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
+
+    // The code lists' outputs and the warning lists' actions, as their menus, keys and double
+    // clicks run them.
+    void copyRows(int list);
+    void saveText(int list);
+    void openEditor(int list);
+    void jumpToWarning(int list);
+    void openWarningHelp(int list, int help);
     bool menusVisible() const;
 
     // Index of the buttons: Down, Up, Execute, Save, Reload, End.
@@ -132,6 +146,9 @@ class MainWindow final : public QMainWindow {
     void execute();
     void chooseFile(int side);
     void codeListMenu(int list, const QPoint& pos);
+    void warningMenu(int list, const QPoint& pos);
+    void buildWarningMenus();
+    std::vector<std::int32_t> selectedRows(int list) const;
 
     // Places for the dialogs and menus of the window that come with the next steps.
     void saveReport();
@@ -169,6 +186,10 @@ class MainWindow final : public QMainWindow {
     std::array<QMenu*, 3> menus_{};  // File, Edit, Help
     std::array<QMenu*, 2> popups_{};
     std::array<QMenu*, 2> encodeMenus_{};
+    std::array<std::array<QAction*, 3>, 2> codeActions_{};  // Copy, Save, Edit
+    std::array<QMenu*, 2> warningPopups_{};
+    std::array<std::array<QAction*, 3>, 2> warningActions_{};  // Jump, Help1, Help2
+    std::function<void(const QUrl&)> urlOpener_;
     std::array<std::array<QAction*, 5>, 2> encodeActions_{};
     std::array<QString, 2> lastFolders_;  // of the after and before file choice
 };

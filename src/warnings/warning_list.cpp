@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "datafiles/line_reader.h"
+#include "platform/paths.h"
 #include "text/text_rules.h"
 #include "warnings/warning_csv.h"
 
@@ -250,7 +251,8 @@ std::string buildWarningHelpTarget(std::string_view helpPath, std::string_view h
     const bool web = startsWith(helpPath, "http:") || startsWith(helpPath, "https:") ||
                      startsWith(helpPath, "file:");
     std::string target(helpPath);
-    target.push_back(web ? '/' : '\\');
+    // A folder takes the platform's separator ('\\' on Windows, '/' elsewhere).
+    target.push_back(web ? '/' : kPathSeparator);
     target.append(codeNumber);
     if (!helpExtension.empty()) {
         target.push_back('.');

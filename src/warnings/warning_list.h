@@ -136,8 +136,9 @@ std::int32_t findWarningJumpRow(const Rows& rows, std::size_t rowCount,
     return -1;
 }
 
-// The target handed to the shell for a help page: help path, code number and extension joined
-// with "/" when the path begins with "http:", "https:" or "file:", else with "\\"; without an
+// The target handed to the desktop for a help page: help path, code number and extension joined
+// with "/" when the path begins with "http:", "https:" or "file:", else with the platform's path
+// separator ("\\" on Windows, "/" elsewhere); without an
 // extension the point is left off. Empty (nothing to open) when the help path or the code number
 // is empty, or when the code number could lead outside the help location (a path separator, a
 // colon, a control byte, or the names "." and "..").

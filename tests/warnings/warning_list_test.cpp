@@ -1,5 +1,7 @@
 #include "warnings/warning_list.h"
 
+#include "platform/paths.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -315,10 +317,12 @@ TEST(WarningHelp, TargetForms) {
               "http://host/help/123.html");
     EXPECT_EQ(buildWarningHelpTarget("https://h", "htm", "W1"), "https://h/W1.htm");
     EXPECT_EQ(buildWarningHelpTarget("file:///c:/doc", "", "W1"), "file:///c:/doc/W1");
-    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "html", "123"), "C:\\help\\123.html");
-    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "123"), "C:\\help\\123");
+    const std::string sep(1, kPathSeparator);
+    EXPECT_EQ(buildWarningHelpTarget("/usr/share/help", "html", "123"),
+              "/usr/share/help" + sep + "123.html");
+    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "123"), "C:\\help" + sep + "123");
     // The web prefixes are compared exactly, in lower case.
-    EXPECT_EQ(buildWarningHelpTarget("HTTP://host", "html", "1"), "HTTP://host\\1.html");
+    EXPECT_EQ(buildWarningHelpTarget("HTTP://host", "html", "1"), "HTTP://host" + sep + "1.html");
     EXPECT_EQ(buildWarningHelpTarget("", "html", "1"), "");
 }
 
@@ -327,7 +331,8 @@ TEST(WarningHelp, CodeNumbersThatLeaveTheHelpLocationAreRefused) {
                              "a\tb", "a\x7F"}) {
         EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", code), "") << code;
     }
-    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "htm", "MISRA.2.1"), "C:\\help\\MISRA.2.1.htm");
+    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "htm", "MISRA.2.1"),
+              "C:\\help" + std::string(1, kPathSeparator) + "MISRA.2.1.htm");
     // 0x5C after a Shift-JIS lead byte is part of the character, not a backslash.
     EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "\x83\x5C"), "C:\\help\\\x83\x5C");
 }
