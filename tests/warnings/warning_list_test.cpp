@@ -334,7 +334,8 @@ TEST(WarningHelp, CodeNumbersThatLeaveTheHelpLocationAreRefused) {
     EXPECT_EQ(buildWarningHelpTarget("C:\\help", "htm", "MISRA.2.1"),
               "C:\\help" + std::string(1, kPathSeparator) + "MISRA.2.1.htm");
     // 0x5C after a Shift-JIS lead byte is part of the character, not a backslash.
-    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "\x83\x5C"), "C:\\help\\\x83\x5C");
+    EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "\x83\x5C"),
+              "C:\\help" + std::string(1, kPathSeparator) + "\x83\x5C");
 }
 
 }  // namespace
