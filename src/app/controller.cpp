@@ -434,19 +434,25 @@ void MainController::clearPane(int side) {
     leaveBusyState();
 }
 
-void MainController::applySettings(SettingsChange change, bool listPositionChanged) {
-    if (busy() || closed_ || change == SettingsChange::None) {
-        return;
+DisplayChange MainController::applyDisplaySettings(const DisplaySettings& before,
+                                                   const DisplaySettings& after) {
+    if (busy() || closed_) {
+        return DisplayChange::None;
+    }
+    const DisplayChange change = storeDisplaySettings(session_.viewerSettings, before, after);
+    if (change == DisplayChange::None) {
+        return change;
     }
     enterBusyState();
-    if (change == SettingsChange::Lists) {
+    if (change == DisplayChange::Lists) {
         reloadAndShow();
-        if (listPositionChanged) {
+        if (before.listPosition != after.listPosition) {
             // The warning lists stay under the code list of their module.
             loadWarningLists();
         }
     }
     leaveBusyState();
+    return change;
 }
 
 bool MainController::openFromCommandLine(int side, const std::string& path) {

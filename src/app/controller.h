@@ -14,6 +14,7 @@
 
 #include "app/module_preparation.h"
 #include "app/session.h"
+#include "app/settings_change.h"
 #include "app/window_port.h"
 #include "output/html_report.h"
 #include "output/text_outputs.h"
@@ -138,9 +139,11 @@ class MainController {
     // Empties a pane and shows the rest.
     void clearPane(int side);
 
-    // After the settings dialog: the lists are shown anew for a change of the list position or
-    // a colour (and the warning lists follow their code lists when the position changed).
-    void applySettings(SettingsChange change, bool listPositionChanged);
+    // OK of the settings dialog: stores the values when any changed (texts trimmed and cut to
+    // their fields) and shows the lists anew for a change of the list position or a colour (the
+    // warning lists then follow their code lists at once). Returns the change; the window
+    // re-applies the logo and the status-bar widths itself.
+    DisplayChange applyDisplaySettings(const DisplaySettings& before, const DisplaySettings& after);
 
     // The warning lists (0 under the left code list, 1 under the right). A click on the heading
     // of column `column` sorts the list (the same column again reverses the order).

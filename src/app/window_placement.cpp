@@ -34,4 +34,29 @@ ViewerSettings::WindowRect placeWindow(const ViewerSettings::WindowRect& saved,
     return placed;
 }
 
+MonitorRect placeDialog(const MonitorRect& dialog, std::span<const MonitorRect> monitors) {
+    if (monitors.empty()) {
+        return dialog;
+    }
+    bool topFits = false;
+    bool leftFits = false;
+    for (const MonitorRect& m : monitors) {
+        const std::int64_t top = dialog.top;
+        const std::int64_t left = dialog.left;
+        topFits =
+            topFits || (top >= m.top && top <= std::int64_t{m.top} + m.height - dialog.height);
+        leftFits =
+            leftFits || (left >= m.left && left <= std::int64_t{m.left} + m.width - dialog.width);
+    }
+    MonitorRect placed = dialog;
+    const MonitorRect& first = monitors.front();
+    if (!topFits) {
+        placed.top = first.top + first.height / 2 - dialog.height / 2;
+    }
+    if (!leftFits) {
+        placed.left = first.left + first.width / 2 - dialog.width / 2;
+    }
+    return placed;
+}
+
 }  // namespace tavelin

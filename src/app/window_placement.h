@@ -29,4 +29,11 @@ constexpr std::int32_t kFallbackWindowEdge = 50;
 ViewerSettings::WindowRect placeWindow(const ViewerSettings::WindowRect& saved,
                                        std::span<const MonitorRect> monitors);
 
+// Keeps a dialog on screen: its top fits a monitor when it lies between the monitor's top and
+// its bottom minus the dialog's height, its left likewise. A top that fits no monitor goes to the
+// first monitor's top plus half its height minus half the dialog's; a left likewise (halves
+// rounded toward zero). The two tests are independent. Returns the dialog's new position (left
+// and top; the size stays).
+MonitorRect placeDialog(const MonitorRect& dialog, std::span<const MonitorRect> monitors);
+
 }  // namespace tavelin

@@ -1,6 +1,7 @@
 #include "ui/file_chooser.h"
 
 #include <QFileDialog>
+#include <QFontDialog>
 
 namespace tavelin::ui {
 
@@ -30,6 +31,12 @@ QString DialogFileChooser::saveFile(QWidget* parent, const QString& title, const
 
 QString DialogFileChooser::folder(QWidget* parent, const QString& title, const QString& start) {
     return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+}
+
+QFont DialogFileChooser::font(QWidget* parent, const QFont& current) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, current, parent);
+    return ok ? chosen : current;
 }
 
 }  // namespace tavelin::ui

@@ -2,6 +2,7 @@
 // The file and folder dialogs the window shows, behind an interface so that tests can answer
 // them without a dialog.
 
+#include <QFont>
 #include <QString>
 
 class QWidget;
@@ -20,6 +21,8 @@ class FileChooser {
                              const QString& defaultSuffix) = 0;
     // A folder; empty when cancelled.
     virtual QString folder(QWidget* parent, const QString& title, const QString& start) = 0;
+    // A font, starting from `current`; `current` itself when cancelled.
+    virtual QFont font(QWidget* parent, const QFont& current) = 0;
 };
 
 // The desktop's dialogs.
@@ -30,6 +33,7 @@ class DialogFileChooser final : public FileChooser {
     QString saveFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& defaultSuffix) override;
     QString folder(QWidget* parent, const QString& title, const QString& start) override;
+    QFont font(QWidget* parent, const QFont& current) override;
 };
 
 }  // namespace tavelin::ui

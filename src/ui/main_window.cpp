@@ -43,6 +43,7 @@
 #include "app/window_placement.h"
 #include "compare/line_matcher.h"
 #include "text/encoding.h"
+#include "ui/dialogs.h"
 #include "ui/logo_widget.h"
 #include "ui/ui_texts.h"
 
@@ -1130,12 +1131,62 @@ void MainWindow::saveReport() {
     }
 }
 
-void MainWindow::showSettingsDialog() {}
+void MainWindow::showSettingsDialog() {
+    if (controller_->busy() || controller_->closed()) {
+        return;
+    }
+    SettingsDialog dialog(this, *files_);
+    const DisplaySettings before = displaySettings(session_.viewerSettings);
+    dialog.load(before);
+    placeOnScreen(&dialog, this);
+    if (dialogHook_) {
+        dialogHook_(&dialog);
+    }
+    // Cancel changes nothing.
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const DisplayChange change = controller_->applyDisplaySettings(before, dialog.values());
+    if (change == DisplayChange::None) {
+        return;
+    }
+    applyLogos();
+    applyStatusWidths();
+    for (int list = 0; list < 2; ++list) {
+        const std::string_view hint = session_.codeLists.lists[static_cast<std::size_t>(list)].hint;
+        codeViews_[static_cast<std::size_t>(list)]->setToolTip(hintShort(hint));
+        codeViews_[static_cast<std::size_t>(list)]->setStatusTip(hintLong(hint));
+    }
+}
 
-void MainWindow::showFontDialog() {}
+void MainWindow::showFontDialog() {
+    const QFont chosen = files_->font(this, codeViews_[0]->font());
+    // Whatever the dialog's result, its font goes to the four lists and into the settings.
+    applyListFont(chosen);
+    const std::string name = chosen.family().toStdString();
+    const bool japanese =
+        QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Japanese);
+    session_.viewerSettings.setFont(name, chosen.pointSize() > 0 ? chosen.pointSize() : 9,
+                                    japanese ? 128 : 0);
+}
 
-void MainWindow::showAboutDialog() {}
+void MainWindow::showAboutDialog() {
+    AboutDialog dialog(this);
+    placeOnScreen(&dialog, this);
+    if (dialogHook_) {
+        dialogHook_(&dialog);
+    }
+    dialog.exec();
+}
 
-void MainWindow::showDataMonitor() {}
+void MainWindow::showDataMonitor() {
+    MonitorDialog dialog(this);
+    dialog.fill(dataMonitorRows(session_));
+    placeOnScreen(&dialog, this);
+    if (dialogHook_) {
+        dialogHook_(&dialog);
+    }
+    dialog.exec();
+}
 
 }  // namespace tavelin::ui

@@ -22,6 +22,7 @@ class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -93,6 +94,13 @@ class MainWindow final : public QMainWindow {
     // the Encode submenu; and the warning list's: Jump, Help1, Help2.
     QMenu* preparedCodeListMenu(int list);
     QMenu* preparedWarningMenu(int list);
+    // Called with each dialog of the window just before it runs (tests answer it).
+    void setDialogHook(std::function<void(QDialog*)> hook) { dialogHook_ = std::move(hook); }
+    // The dialogs: system settings, font, version information, internal data monitor.
+    void showSettingsDialog();
+    void showFontDialog();
+    void showAboutDialog();
+    void showDataMonitor();
     // Where help pages go instead of the desktop (tests record them).
     void setUrlOpener(std::function<void(const QUrl&)> opener) { urlOpener_ = std::move(opener); }
 
@@ -150,12 +158,7 @@ class MainWindow final : public QMainWindow {
     void buildWarningMenus();
     std::vector<std::int32_t> selectedRows(int list) const;
 
-    // Places for the dialogs and menus of the window that come with the next steps.
     void saveReport();
-    void showSettingsDialog();
-    void showFontDialog();
-    void showAboutDialog();
-    void showDataMonitor();
 
     Session& session_;
     std::unique_ptr<Port> port_;
@@ -190,6 +193,7 @@ class MainWindow final : public QMainWindow {
     std::array<QMenu*, 2> warningPopups_{};
     std::array<std::array<QAction*, 3>, 2> warningActions_{};  // Jump, Help1, Help2
     std::function<void(const QUrl&)> urlOpener_;
+    std::function<void(QDialog*)> dialogHook_;
     std::array<std::array<QAction*, 5>, 2> encodeActions_{};
     std::array<QString, 2> lastFolders_;  // of the after and before file choice
 };

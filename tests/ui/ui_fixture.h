@@ -89,7 +89,11 @@ class FakeFiles final : public FileChooser {
         return next;
     }
     QString folder(QWidget*, const QString&, const QString&) override { return next; }
+    QFont font(QWidget*, const QFont& current) override {
+        return nextFont.family().isEmpty() ? current : nextFont;
+    }
     QString next;
+    QFont nextFont{QString()};
     QStringList folders;
 };
 
