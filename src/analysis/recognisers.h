@@ -600,10 +600,7 @@ inline std::int32_t skipQuiet(const U* b, std::int32_t n, std::int32_t i, const 
     if (set.always) {
         return i;
     }
-    while (i < n && !set.bits[val(b[i]) & 0xFFu]) {
-        ++i;
-    }
-    return i;
+    return findLowByteIn(b, i, n, set.bits, set.ranges);
 }
 
 // Steps over a string literal or a region switch starting at i (the comment and no-count passes
@@ -626,21 +623,24 @@ inline std::int32_t skipLiteralOrRegion(Scanner<U>& sc, const CompiledRules<U>& 
     return 1;
 }
 
+// Whether deleteNoCountAreas() leaves every text as it is under these rules.
+template <class U>
+bool noCountPassIsIdle(const CompiledRules<U>& own) {
+    // Without areas and regions the pass only skips comments and literals; it can change the
+    // text only through a comment rule that clears its line head.
+    bool clearsHeads = false;
+    for (const auto& r : own.comments) {
+        clearsHeads = clearsHeads || r.deleteLineHead;
+    }
+    return own.noCounts.empty() && own.regions.empty() && !clearsHeads;
+}
+
 // Deletes the no-count areas; returns the units they covered (with the white space and line
 // end counted after each).
 template <class U>
 std::int32_t deleteNoCountAreas(Scanner<U>& sc) {
-    {
-        // Without areas and regions the pass only skips comments and literals; it can change
-        // the text only through a comment rule that clears its line head.
-        const CompiledRules<U>& own = sc.rules();
-        bool clearsHeads = false;
-        for (const auto& r : own.comments) {
-            clearsHeads = clearsHeads || r.deleteLineHead;
-        }
-        if (own.noCounts.empty() && own.regions.empty() && !clearsHeads) {
-            return 0;
-        }
+    if (noCountPassIsIdle(sc.rules())) {
+        return 0;
     }
     U* b = sc.data();
     const std::int32_t n = sc.size();

@@ -21,9 +21,12 @@ namespace tavelin::analysis {
 struct StartSet {
     std::array<bool, 256> bits{};
     bool always = false;
+    ByteRanges ranges;  // bits as ranges for block skips; usable only after seal()
 
     bool test(unsigned u) const { return always || bits[u & 0xFFu]; }
     void add(unsigned u) { bits[u & 0xFFu] = true; }
+    // Prepares the block skip over units outside the set; the set must not change afterwards.
+    void seal() { ranges = always ? ByteRanges{} : ByteRanges::of(bits); }
     void merge(const StartSet& o) {
         always = always || o.always;
         for (std::size_t i = 0; i < bits.size(); ++i) {
@@ -301,6 +304,10 @@ inline std::unique_ptr<CompiledRules<U>> compileRules(const ExtensionDefinition*
     c.preprocessorPassSet.merge(c.stringSet);
     c.listedPassSet = c.stringSet;
     c.listedPassSet.merge(c.deleteStringSet);
+    c.noCountPassSet.seal();
+    c.commentPassSet.seal();
+    c.preprocessorPassSet.seal();
+    c.listedPassSet.seal();
     return out;
 }
 
