@@ -39,27 +39,10 @@ void normaliseLineEnds(std::span<U> text) {
     }
 }
 
-// Number of units equal to u (eight bytes at a time for 8-bit text).
+// Number of units equal to u.
 template <class U>
 std::int64_t countUnit(const U* b, std::int32_t n, U u) {
-    std::int64_t count = 0;
-    std::int32_t i = 0;
-    if constexpr (!kWide<U>) {
-        constexpr std::uint64_t ones = 0x0101010101010101ULL;
-        constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7FULL;
-        const std::uint64_t pattern = ones * u;
-        for (; i + 8 <= n; i += 8) {
-            std::uint64_t w = 0;
-            std::memcpy(&w, b + i, 8);
-            const std::uint64_t x = w ^ pattern;  // zero bytes where the unit is
-            const std::uint64_t t = ((x & low7) + low7) | x;
-            count += std::popcount(~t & ~low7);
-        }
-    }
-    for (; i < n; ++i) {
-        count += b[i] == u ? 1 : 0;
-    }
-    return count;
+    return countEqualUnits(b, n, val(u));
 }
 
 // Number of line ends; with eofflg 1, one more when the text after the last line end holds a
@@ -80,9 +63,9 @@ std::int32_t countLines(std::span<const U> text, int delimit, int eofflg) {
             }
         }
     } else {
+        LineEndCursor<U> cursor(b, n, delimit);
         int w = 0;
-        for (std::int32_t i = nextLineEnd(b, 0, n, delimit, w); w > 0;
-             i = nextLineEnd(b, tail, n, delimit, w)) {
+        for (std::int32_t i = cursor.next(w); w > 0; i = cursor.next(w)) {
             ++lines;
             tail = i + w;
         }
@@ -147,10 +130,10 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
     if (codeNo != 4 || !whiteIsBlank) {
         // Line by line: a line is blank when it holds no unit (or, with whiteIsBlank, no unit
         // that is not white space).
+        LineEndCursor<U> cursor(b, n, delimit);
         std::int32_t i = 0;
         int w = 0;
-        for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
-             e = nextLineEnd(b, i, n, delimit, w)) {
+        for (std::int32_t e = cursor.next(w); w > 0; e = cursor.next(w)) {
             bool blank = e == i;
             if (!blank && whiteIsBlank) {
                 blank = true;
@@ -328,26 +311,9 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
                      (codeNo == 1 && u == 0xE3) || (codeNo == 2 && isSjisLead(u)) ||
                      (codeNo == 3 && u == 0xA1);
     }
-    std::int32_t i = 0;
-    while (i < n) {
-        if (!(jis && jisRun)) {
-            const std::int32_t from = i;
-            auto isSpecial = [&](unsigned u) {
-                if (kWide<U> && u > 0xFF) {
-                    return u == 0x3000 || rs.stringSet.test(u);
-                }
-                return special[u];
-            };
-            while (i < n && !isSpecial(val(b[i]))) {
-                ++i;
-            }
-            if (i != from) {
-                runStart = -1;
-            }
-            if (i >= n) {
-                break;
-            }
-        }
+
+    // One token at i, a unit that needs a closer look; returns the position after it.
+    auto token = [&](std::int32_t i) -> std::int32_t {
         const unsigned c = val(b[i]);
         if (c <= 0x20 && c != kCr && c != kLf && c != kEsc && !(jis && jisRun) &&
             !rs.stringSet.test(c)) {
@@ -358,16 +324,14 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             if (mode == SpaceMode::Full) {
                 b[i] = U(0);
             }
-            ++i;
-            continue;
+            return i + 1;
         }
         if (rs.stringSet.test(c)) {
             const std::int32_t k = sc.scanStringLiteral(i);
             if (k > 0) {
                 closeSegment(i, false);
-                i += k;
-                segStart = i;
-                continue;
+                segStart = i + k;
+                return i + k;
             }
         }
         int w = lineEndAt(b, n, i, delimit);
@@ -376,15 +340,13 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
         }
         if (w > 0) {
             closeSegment(i, true);
-            i += w;
-            segStart = i;
-            continue;
+            segStart = i + w;
+            return i + w;
         }
         if (jisEscapeAt(b, n, i, codeNo)) {
             // After code an escape is code; after white space it joins that run.
             jisRun = jisKanjiInAt(b, i);
-            i += 3;
-            continue;
+            return i + 3;
         }
         const std::int32_t fw = fullWidthSpaceAt(b, n, i, codeNo, jisRun);
         const bool white = fw > 0 || (!(jis && jisRun) && c <= 0x20);
@@ -396,15 +358,121 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             if (mode == SpaceMode::Full) {
                 clearRange(b, i, i + len);
             }
-            i += len;
-            continue;
+            return i + len;
         }
         runStart = -1;
         std::int32_t step = (jis && jisRun) ? 2 : charStep(b, n, i, codeNo);
         if (step == 2 && lineEndAt(b, n, i + 1, delimit) > 0) {
             step = 1;
         }
-        i += step;
+        return i + step;
+    };
+
+    // Outside JIS text, and unless a literal can start with CR or LF, the units other than
+    // literal starts and full-width space leads are tokens of one unit each (a line end of CR LF
+    // excepted): blanks (at most 0x20), code, and line ends. Those are handled a block at a time
+    // with masks; the other units stop the block and go through token().
+    std::array<bool, 256> stopBits{};
+    for (unsigned u = 0; u < 256; ++u) {
+        stopBits[u] = rs.stringSet.bits[u] || (codeNo == 1 && u == 0xE3) ||
+                      (codeNo == 2 && isSjisLead(u)) || (codeNo == 3 && u == 0xA1);
+    }
+    const ByteRanges stops = (jis || rs.stringSet.always || stopBits[kCr] || stopBits[kLf])
+                                 ? ByteRanges{}
+                                 : ByteRanges::of(stopBits);
+    const bool pairs = delimit == 0 || delimit == 3;  // CR LF is one line end
+    const unsigned single = delimit == 1 ? kCr : ((delimit == 2 || delimit == 3) ? kLf : 0);
+
+    std::int32_t i = 0;
+    if (stops.usable) {
+        bool pairEnd = false;  // the unit at i is the LF of a CR LF pair that the last block ended
+        for (; i + kBlockUnits <= n; i += kBlockUnits) {
+            const UnitBlock<U> block(b + i);
+            const std::uint32_t stopMask = block.lowByteIn(stops);
+            const std::uint32_t valid = stopMask == 0 ? 0xFFFFu : (stopMask & (0u - stopMask)) - 1;
+            std::uint32_t starts = 0;    // line ends
+            std::uint32_t endUnits = 0;  // units of line ends
+            std::uint32_t pairAtEnd = 0;
+            if (pairs) {
+                const bool nextLf = i + kBlockUnits < n && val(b[i + kBlockUnits]) == kLf;
+                const std::uint32_t lf = block.equal(kLf);
+                const std::uint32_t cr = block.equal(kCr) & ((lf >> 1) | (nextLf ? 0x8000u : 0u));
+                const std::uint32_t pairLf = ((cr << 1) & 0xFFFFu) | (pairEnd ? 1u : 0u);
+                starts = cr;
+                if (delimit == 3) {
+                    starts |= lf & ~pairLf;
+                }
+                endUnits = starts | pairLf;
+                pairAtEnd = cr & 0x8000u;
+            } else if (single != 0) {
+                starts = block.equal(single);
+                endUnits = starts;
+            }
+            std::uint32_t white = block.atMost(0x20);
+            if constexpr (kWide<U>) {
+                white |= block.equal(0x3000);  // a full-width space is one white unit
+            }
+            white &= valid & ~endUnits;
+            const std::uint32_t other = valid & ~white;  // code and line ends
+            starts &= valid;
+            if (mode == SpaceMode::Full) {
+                for (std::uint32_t m = white; m != 0; m &= m - 1) {
+                    b[i + std::countr_zero(m)] = U(0);
+                }
+            } else {
+                // Line ends that white space reaches.
+                for (std::uint32_t m = starts & ((white << 1) | (runStart >= 0 ? 1u : 0u)); m != 0;
+                     m &= m - 1) {
+                    const int e = std::countr_zero(m);
+                    const std::uint32_t before = other & ((1u << e) - 1);
+                    const std::int32_t from =
+                        before != 0 ? i + static_cast<std::int32_t>(std::bit_width(before))
+                                    : (runStart >= 0 ? runStart : i);
+                    clearRange(b, from, i + e);
+                }
+            }
+            if (valid != 0) {
+                const int top = static_cast<int>(std::bit_width(valid)) - 1;
+                if (((white >> top) & 1u) == 0) {
+                    runStart = -1;
+                } else if (other != 0) {
+                    runStart = i + static_cast<std::int32_t>(std::bit_width(other));
+                } else if (runStart < 0) {
+                    runStart = i;
+                }
+            }
+            if (stopMask != 0) {
+                i = token(i + std::countr_zero(stopMask)) - kBlockUnits;
+                pairEnd = false;
+            } else {
+                pairEnd = pairAtEnd != 0;
+            }
+        }
+        if (pairEnd) {
+            ++i;
+        }
+    }
+    if (jis) {
+        while (i < n) {
+            if (!jisRun) {
+                const std::int32_t from = i;
+                while (i < n && !special[val(b[i])]) {
+                    ++i;
+                }
+                if (i != from) {
+                    runStart = -1;
+                }
+                if (i >= n) {
+                    break;
+                }
+            }
+            i = token(i);
+        }
+    } else {
+        // Short tails and rule sets the blocks cannot take, one token at a time.
+        while (i < n) {
+            i = token(i);
+        }
     }
     closeSegment(n, true);
 }
@@ -419,10 +487,10 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
     std::int64_t removed = 0;
     std::size_t lineNo = 0;  // line of the text as it stands
     std::size_t next = 0;    // next free table entry
+    LineEndCursor<U> cursor(b, n, delimit);
     std::int32_t i = 0;
     int w = 0;
-    for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
-         e = nextLineEnd(b, i, n, delimit, w)) {
+    for (std::int32_t e = cursor.next(w); w > 0; e = cursor.next(w)) {
         bool empty = true;
         for (std::int32_t j = i; j < e; ++j) {
             const unsigned c = val(b[j]);
@@ -451,18 +519,14 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
 }
 
 // Drops every NUL; when anything was dropped a NUL is written after the new end. Returns the
-// new length.
+// new length. Units after that NUL keep what they held.
 template <class U>
 std::int32_t compact(std::span<U> text) {
-    U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
-    U* first = std::find(b, b + n, U(0));
-    if (first == b + n) {
-        return n;
+    const std::int32_t len = dropZeroUnits(text.data(), n);
+    if (len < n) {
+        text[static_cast<std::size_t>(len)] = U(0);
     }
-    U* out = std::remove(first, b + n, U(0));
-    const auto len = static_cast<std::int32_t>(out - b);
-    b[len] = U(0);
     return len;
 }
 
