@@ -38,12 +38,34 @@ std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit) {
     std::vector<std::int32_t> ends;
     const U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
+    const unsigned lead = lineEndLead(delimit);
+    if (lead != 0) {
+        // Every line end starts with the lead unit: room for all of them at once.
+        ends.reserve(static_cast<std::size_t>(countEqualUnits(b, n, lead)));
+    }
+    LineEndCursor<U> cursor(b, n, delimit);
     int w = 0;
-    for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
-         e = nextLineEnd(b, ends.back(), n, delimit, w)) {
+    for (std::int32_t e = cursor.next(w); w > 0; e = cursor.next(w)) {
         ends.push_back(e + w);
     }
     return ends;
+}
+
+// countLines() of the text whose line ends loadedLineEnds() gave.
+template <class U>
+std::int32_t countLinesWithEnds(std::span<const U> text, const std::vector<std::int32_t>& ends,
+                                int eofflg) {
+    std::int64_t lines = static_cast<std::int64_t>(ends.size());
+    if (eofflg == 1) {
+        const std::size_t tail = ends.empty() ? 0 : static_cast<std::size_t>(ends.back());
+        for (std::size_t i = tail; i < text.size(); ++i) {
+            if (val(text[i]) > 0x20) {
+                ++lines;
+                break;
+            }
+        }
+    }
+    return clampCount(lines);
 }
 
 // compact() that also gives every remaining line, in table entry order, the number of the
@@ -53,29 +75,72 @@ std::int32_t compactMappingLines(std::span<U> text, int delimit,
                                  const std::vector<std::int32_t>& loadedEnds, LineTable& table) {
     U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
-    const unsigned lead = lineEndLead(delimit);
-    std::int32_t out = 0;
     std::size_t entry = 0;
     std::size_t loadedLine = 0;
+    auto mapLine = [&](std::int32_t i) {
+        while (loadedLine < loadedEnds.size() && loadedEnds[loadedLine] <= i) {
+            ++loadedLine;
+        }
+        if (entry < table.size()) {
+            table[entry].lineIndex = static_cast<std::int32_t>(loadedLine);
+        }
+        ++entry;
+    };
+    // A remaining line starts at the first remaining unit and at the first remaining unit after
+    // every remaining line end: a lead unit, or in mode 0 a LF whose remaining predecessor is a
+    // CR. Everything a block needs is read before the block moves.
+    const unsigned lead = lineEndLead(delimit);
+    const unsigned closing = delimit == 0 ? kLf : lead;
     bool lineStart = true;
-    for (std::int32_t i = 0; i < n; ++i) {
+    bool lastIsCr = false;  // mode 0: the last remaining unit is a CR
+    std::int32_t out = 0;
+    std::int32_t i = 0;
+    for (; i + kBlockUnits <= n; i += kBlockUnits) {
+        const UnitBlock<U> block(b + i);
+        const std::uint32_t keep = block.equal(0) ^ 0xFFFFu;
+        if (keep == 0) {
+            continue;
+        }
+        if (lineStart) {
+            mapLine(i + std::countr_zero(keep));
+            lineStart = false;
+        }
+        for (std::uint32_t m = lead != 0 ? block.equal(closing) : 0u; m != 0; m &= m - 1) {
+            const int t = std::countr_zero(m);
+            if (delimit == 0) {
+                const std::uint32_t before = keep & ((1u << t) - 1);
+                const bool afterCr =
+                    before != 0
+                        ? val(b[i + static_cast<std::int32_t>(std::bit_width(before)) - 1]) == kCr
+                        : lastIsCr;
+                if (!afterCr) {
+                    continue;
+                }
+            }
+            const std::uint32_t after = keep & ~((2u << t) - 1);
+            if (after == 0) {
+                lineStart = true;
+                break;
+            }
+            mapLine(i + std::countr_zero(after));
+        }
+        if (delimit == 0) {
+            lastIsCr = val(b[i + static_cast<std::int32_t>(std::bit_width(keep)) - 1]) == kCr;
+        }
+        out = keepUnits(b, out, i, block, keep);
+    }
+    for (; i < n; ++i) {
         const U c = b[i];
         if (c == U(0)) {
             continue;
         }
         if (lineStart) {
-            while (loadedLine < loadedEnds.size() && loadedEnds[loadedLine] <= i) {
-                ++loadedLine;
-            }
-            if (entry < table.size()) {
-                table[entry].lineIndex = static_cast<std::int32_t>(loadedLine);
-            }
-            ++entry;
-            lineStart = false;
+            mapLine(i);
         }
         const unsigned v = val(c);
         if (delimit == 0) {
-            lineStart = v == kLf && out > 0 && val(b[out - 1]) == kCr;
+            lineStart = v == kLf && lastIsCr;
+            lastIsCr = v == kCr;
         } else {
             lineStart = lead != 0 && v == lead;
         }
@@ -123,10 +188,13 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
         normaliseLineEnds(span());
     }
     std::vector<std::int32_t> loadedEnds;
+    std::int32_t l0 = 0;
     if (lines != nullptr) {
         loadedEnds = loadedLineEnds(cspan(), d);
+        l0 = countLinesWithEnds(cspan(), loadedEnds, s.eofflg);
+    } else {
+        l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
     }
-    const std::int32_t l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
 
     RuleCache<U> cache(def, env);
     std::int64_t noCount = 0;
@@ -144,7 +212,9 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     }
     md.noCountBytes = clampCount(noCount * unitBytes);
     md.totalBytes = clampCount(std::int64_t{n} * unitBytes - md.noCountBytes);
-    const std::int32_t l1 = analysis::countLines<U>(cspan(), d, s.eofflg);
+    // Unless a pass above changed the text, its lines are still those counted first.
+    const bool unchanged = noCountPassIsIdle(*cache.own()) && !allCount;
+    const std::int32_t l1 = unchanged ? l0 : analysis::countLines<U>(cspan(), d, s.eofflg);
     md.totalSteps = l1;
     md.noCountSteps = l0 - l1;
     md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
