@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <vector>
 
 #include "analysis/recognisers.h"
 #include "analysis/unit_text.h"
@@ -117,6 +118,104 @@ inline bool jisKanjiInAt(const U* b, std::int32_t i) {
     return val(b[i + 1]) == '$' && val(b[i + 2]) == 'B';
 }
 
+// Whether the line [i, e) shows nothing that disqualifies it (see countBlankLines); not for
+// JIS text with whiteIsBlank.
+template <class U>
+bool lineIsBlank(const U* b, std::int32_t i, std::int32_t e, int codeNo, bool whiteIsBlank) {
+    if (e == i) {
+        return true;
+    }
+    if (!whiteIsBlank) {
+        return false;
+    }
+    std::int32_t j = i;
+    while (j < e) {
+        const std::int32_t fw = fullWidthSpaceAt(b, e, j, codeNo, false);
+        if (fw > 0) {
+            j += fw;
+        } else if (val(b[j]) <= 0x20) {
+            ++j;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Bits of the line end starts that have no unit of `units` between them and the line end start
+// before (or the chunk start, when openHasUnits is false). A borrow of the subtraction never
+// passes a line end start, as the units between two starts weigh less than the upper one.
+inline std::uint64_t linesWithout(std::uint64_t starts, std::uint64_t units, bool openHasUnits) {
+    std::uint64_t m = (starts - units) & starts;
+    if (openHasUnits) {
+        m &= ~(starts & (0 - starts));
+    }
+    return m;
+}
+
+// Whether units after the last line end start of a chunk (or, without one, anywhere in the
+// chunk or before it) keep the running line from being blank or empty.
+inline bool openLineHasUnits(std::uint64_t starts, std::uint64_t units, bool openHasUnits) {
+    if (starts == 0) {
+        return openHasUnits || units != 0;
+    }
+    const int top = 63 - std::countl_zero(starts);
+    return top < 63 && (units >> (top + 1)) != 0;
+}
+
+// Walks the line ends a chunk of units at a time: appends the position after each to ends (when
+// given) and, with countBlanks, returns the number of lines countBlankLines() counts.
+template <class U>
+std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool whiteIsBlank,
+                          bool countBlanks, std::vector<std::int32_t>* ends) {
+    const U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    if constexpr (kWide<U>) {
+        codeNo = -1;
+    }
+    const std::int32_t w = delimit == 0 ? 2 : 1;
+    // Without full-width spaces of several units, masks decide whether a line is blank.
+    const bool byMasks = !whiteIsBlank || codeNo <= 0;
+    std::int64_t blanks = 0;
+    bool openHasUnits = false;
+    bool pairCarry = false;  // mode 0: the chunk starts with the LF of a CR LF pair
+    std::int32_t lineStart = 0;
+    for (std::int32_t i = 0; i < n; i += UnitChunk<U>::kUnits) {
+        const UnitChunk<U> c(b, i, n);
+        const std::uint64_t starts = lineEndStarts(c, b, i, n, delimit);
+        if (countBlanks && byMasks) {
+            std::uint64_t units = 0;  // units that keep their line from being blank
+            if (whiteIsBlank) {
+                units = c.all() & ~c.atMost(0x20);
+                if constexpr (kWide<U>) {
+                    units &= ~c.equal(0x3000);
+                }
+            } else {
+                units = c.all() & ~starts;
+                if (delimit == 0) {
+                    units &= ~(starts << 1) & ~std::uint64_t{pairCarry ? 1u : 0u};
+                }
+            }
+            blanks += countBits(linesWithout(starts, units, openHasUnits));
+            openHasUnits = openLineHasUnits(starts, units, openHasUnits);
+        }
+        if (ends != nullptr || (countBlanks && !byMasks)) {
+            for (std::uint64_t m = starts; m != 0; m &= m - 1) {
+                const std::int32_t e = i + std::countr_zero(m);
+                if (countBlanks && !byMasks) {
+                    blanks += lineIsBlank(b, lineStart, e, codeNo, whiteIsBlank) ? 1 : 0;
+                }
+                if (ends != nullptr) {
+                    ends->push_back(e + w);
+                }
+                lineStart = e + w;
+            }
+        }
+        pairCarry = delimit == 0 && (starts >> 63) != 0;
+    }
+    return clampCount(blanks);
+}
+
 // Lines that end with a line end and show nothing that disqualifies them. Without
 // whiteIsBlank, any unit disqualifies a line; with it, only units that are not white space.
 template <class U>
@@ -126,36 +225,11 @@ std::int32_t countBlankLines(std::span<const U> text, int delimit, int codeNo, b
     if constexpr (kWide<U>) {
         codeNo = -1;
     }
-    std::int64_t count = 0;
     if (codeNo != 4 || !whiteIsBlank) {
-        // Line by line: a line is blank when it holds no unit (or, with whiteIsBlank, no unit
-        // that is not white space).
-        LineEndCursor<U> cursor(b, n, delimit);
-        std::int32_t i = 0;
-        int w = 0;
-        for (std::int32_t e = cursor.next(w); w > 0; e = cursor.next(w)) {
-            bool blank = e == i;
-            if (!blank && whiteIsBlank) {
-                blank = true;
-                std::int32_t j = i;
-                while (j < e) {
-                    const std::int32_t fw = fullWidthSpaceAt(b, e, j, codeNo, false);
-                    if (fw > 0) {
-                        j += fw;
-                    } else if (val(b[j]) <= 0x20) {
-                        ++j;
-                    } else {
-                        blank = false;
-                        break;
-                    }
-                }
-            }
-            count += blank ? 1 : 0;
-            i = e + w;
-        }
-        return clampCount(count);
+        return walkLineEnds(text, delimit, codeNo, whiteIsBlank, true, nullptr);
     }
     // JIS: escape sequences switch the two-byte run on and off across lines.
+    std::int64_t count = 0;
     bool blank = true;
     bool jisRun = false;
     std::int32_t i = 0;
@@ -485,6 +559,31 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
     U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
     std::int64_t removed = 0;
+    auto clearLineEnd = [&](std::int32_t e, std::int32_t w) {
+        clearRange(b, e, e + w);
+        removed += w;
+        if (delimit == 3 && e > 0 && val(b[e - 1]) == kCr) {
+            b[e - 1] = U(0);
+            ++removed;
+        }
+    };
+    if (table == nullptr) {
+        // Clearing a line end touches nothing after it, so a chunk's masks stay true while its
+        // empty lines are cleared.
+        const std::int32_t w = delimit == 0 ? 2 : 1;
+        bool openHasUnits = false;
+        for (std::int32_t i = 0; i < n; i += UnitChunk<U>::kUnits) {
+            const UnitChunk<U> c(b, i, n);
+            const std::uint64_t starts = lineEndStarts(c, b, i, n, delimit);
+            const std::uint64_t units = c.all() & ~(c.equal(kNul) | c.equal(kCr) | c.equal(kLf));
+            const std::uint64_t empty = linesWithout(starts, units, openHasUnits);
+            openHasUnits = openLineHasUnits(starts, units, openHasUnits);
+            for (std::uint64_t m = empty; m != 0; m &= m - 1) {
+                clearLineEnd(i + std::countr_zero(m), w);
+            }
+        }
+        return clampCount(removed);
+    }
     std::size_t lineNo = 0;  // line of the text as it stands
     std::size_t next = 0;    // next free table entry
     LineEndCursor<U> cursor(b, n, delimit);
@@ -500,13 +599,8 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
             }
         }
         if (empty) {
-            clearRange(b, e, e + w);
-            removed += w;
-            if (delimit == 3 && e > 0 && val(b[e - 1]) == kCr) {
-                b[e - 1] = U(0);
-                ++removed;
-            }
-        } else if (table != nullptr) {
+            clearLineEnd(e, w);
+        } else {
             if (lineNo < table->size() && next < table->size()) {
                 (*table)[next].lineIndex = (*table)[lineNo].lineIndex;
             }

@@ -32,21 +32,24 @@ inline void prepareBuffer(std::vector<U>& text, std::int32_t& length) {
     }
 }
 
-// Positions just after each line end of the text as loaded.
+// Positions just after each line end of the text as loaded. With blankLines, also gives what
+// countBlankLines(text, delimit, codeNo, whiteIsBlank) gives (not for JIS text with
+// whiteIsBlank).
 template <class U>
-std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit) {
+std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit,
+                                         std::int32_t* blankLines = nullptr, int codeNo = 0,
+                                         bool whiteIsBlank = false) {
     std::vector<std::int32_t> ends;
-    const U* b = text.data();
-    const auto n = static_cast<std::int32_t>(text.size());
     const unsigned lead = lineEndLead(delimit);
     if (lead != 0) {
         // Every line end starts with the lead unit: room for all of them at once.
-        ends.reserve(static_cast<std::size_t>(countEqualUnits(b, n, lead)));
+        ends.reserve(static_cast<std::size_t>(
+            countEqualUnits(text.data(), static_cast<std::int32_t>(text.size()), lead)));
     }
-    LineEndCursor<U> cursor(b, n, delimit);
-    int w = 0;
-    for (std::int32_t e = cursor.next(w); w > 0; e = cursor.next(w)) {
-        ends.push_back(e + w);
+    const std::int32_t blanks =
+        walkLineEnds(text, delimit, codeNo, whiteIsBlank, blankLines != nullptr, &ends);
+    if (blankLines != nullptr) {
+        *blankLines = blanks;
     }
     return ends;
 }
@@ -187,22 +190,31 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     if (d == 3) {
         normaliseLineEnds(span());
     }
+    RuleCache<U> cache(def, env);
+    const bool allCount = (def != nullptr && def->allCount == 1) || s.allcount == 1;
+    // Unless the passes up to the step counts change the text, the blank lines can be counted
+    // in the walk that finds the loaded line ends.
+    const bool unchanged = noCountPassIsIdle(*cache.own()) && !allCount;
+    const bool whiteIsBlank = whiteCountsAsBlank(s, presence);
+    const int blankCode = kWide<U> ? -1 : md.codeNo;
+    const bool blanksWithEnds = lines != nullptr && unchanged && !(blankCode == 4 && whiteIsBlank);
+    std::int32_t blanks = 0;
+
     std::vector<std::int32_t> loadedEnds;
     std::int32_t l0 = 0;
     if (lines != nullptr) {
-        loadedEnds = loadedLineEnds(cspan(), d);
+        loadedEnds =
+            loadedLineEnds(cspan(), d, blanksWithEnds ? &blanks : nullptr, blankCode, whiteIsBlank);
         l0 = countLinesWithEnds(cspan(), loadedEnds, s.eofflg);
     } else {
         l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
     }
 
-    RuleCache<U> cache(def, env);
     std::int64_t noCount = 0;
     {
         Scanner<U> sc(text.data(), n, opt, cache);
         noCount = deleteNoCountAreas(sc);
     }
-    const bool allCount = (def != nullptr && def->allCount == 1) || s.allcount == 1;
     if (allCount) {
         if (s.noneflg == 1) {
             Scanner<U> sc(text.data(), n, opt, cache);
@@ -212,12 +224,10 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     }
     md.noCountBytes = clampCount(noCount * unitBytes);
     md.totalBytes = clampCount(std::int64_t{n} * unitBytes - md.noCountBytes);
-    // Unless a pass above changed the text, its lines are still those counted first.
-    const bool unchanged = noCountPassIsIdle(*cache.own()) && !allCount;
     const std::int32_t l1 = unchanged ? l0 : analysis::countLines<U>(cspan(), d, s.eofflg);
     md.totalSteps = l1;
     md.noCountSteps = l0 - l1;
-    md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
+    md.spaceSteps = blanksWithEnds ? blanks : countBlankLines(cspan(), d, md.codeNo, whiteIsBlank);
 
     if (def != nullptr && def->leadingNumbers == 1) {
         deleteLeadingNumbers(span(), d);

@@ -59,10 +59,11 @@ class Preprocessor {
     // The pass: returns the units covered by directive blocks.
     std::int32_t run() {
         const CompiledRules<U>& rs = sc_.rules();
+        QuietSkip<U> quiet(b_, n_, rs.preprocessorPassSet);
         std::int64_t total = 0;
         std::int32_t i = 0;
         while (i < n_) {
-            i = skipQuiet(b_, n_, i, rs.preprocessorPassSet);
+            i = quiet.next(i);
             if (i >= n_) {
                 break;
             }
@@ -382,7 +383,7 @@ class Preprocessor {
 
     std::int32_t processBlock(std::int32_t start, const Decided& opening) {
         const CompiledRules<U>& rs = sc_.rules();
-        std::array<Level, 16> levels{};
+        std::array<Level, 16> levels;  // entries below depth are set before use
         int depth = 1;
         std::int32_t q = start + opening.length;
         clearRange(b_, start, q);

@@ -182,7 +182,7 @@ class Scanner {
     }
 
     // ---- string literal ----
-    std::int32_t scanStringLiteral(std::int32_t p) const {
+    std::int32_t scanStringLiteral(std::int32_t p) {
         const CompiledRules<U>& rs = *cur_;
         const CompiledString<U>* rule = nullptr;
         for (const auto& s : rs.strings) {
@@ -195,7 +195,6 @@ class Scanner {
             return 0;
         }
         std::int32_t q = p + static_cast<std::int32_t>(rule->start.size());
-        UString<U> built;
         const UString<U>* term = &rule->end;
         if (rule->pattern) {
             const std::int32_t from = q;
@@ -222,10 +221,10 @@ class Scanner {
                 while (z > a && val(b_[z - 1]) <= 0x2F) {
                     --z;
                 }
-                built = rule->endBefore;
-                built.append(b_ + a, b_ + z);
-                built += rule->endAfter;
-                term = &built;
+                built_ = rule->endBefore;
+                built_.append(b_ + a, b_ + z);
+                built_ += rule->endAfter;
+                term = &built_;
             }
         }
         const bool endsAtLine = !rule->pattern && !rs.multiLineStrings;
@@ -235,7 +234,16 @@ class Scanner {
         const unsigned e0 = escLen > 0 ? val(rule->escape[0]) : kCr;
         const unsigned t0 = termLen > 0 ? val((*term)[0]) : kCr;
         const bool sjis = codeNo_ == 2;
+        // With the rule's own end string the units that need a look are known beforehand.
+        const StartSet* body =
+            (term == &rule->end && termLen > 0) ? (sjis ? &rule->bodySjis : &rule->body) : nullptr;
         while (q < n_) {
+            if (body != nullptr) {
+                q = findLowByteIn(b_, q, n_, body->bits, body->ranges);
+                if (q >= n_) {
+                    break;
+                }
+            }
             const unsigned c = val(b_[q]);
             if (c != e0 && c != t0 && c != kCr && c != kLf && termLen > 0 &&
                 !(sjis && isSjisLead(c))) {
@@ -303,7 +311,7 @@ class Scanner {
             const CompiledDelimited<U>* rule;
             int counter;
         };
-        std::array<Level, 16> stack{};
+        std::array<Level, 16> stack;  // entries below depth are set before use
         int depth = 1;
         stack[0] = Level{first, 0};
         const int limit = nestLimit < 1 ? 1 : (nestLimit > 16 ? 16 : nestLimit);
@@ -431,7 +439,7 @@ class Scanner {
         if (first == nullptr) {
             return 0;
         }
-        std::array<const CompiledDelimited<U>*, 16> stack{};
+        std::array<const CompiledDelimited<U>*, 16> stack;  // entries below depth are set
         int depth = 1;
         stack[0] = first;
         bool reachedEnd = false;
@@ -586,6 +594,7 @@ class Scanner {
     std::array<RegionLevel, kRegionLimit> regions_{};
     int regionDepth_ = 0;
     WildcardMemo memo_;
+    UString<U> built_;  // the end string a pattern literal builds
 };
 
 // ---- Passes ---------------------------------------------------------------------------------
@@ -602,6 +611,52 @@ inline std::int32_t skipQuiet(const U* b, std::int32_t n, std::int32_t i, const 
     }
     return findLowByteIn(b, i, n, set.bits, set.ranges);
 }
+
+// skipQuiet() for one pass over one text: keeps the masks of the 64 units after the last search,
+// so that closely spaced constructs do not search the same units again. The pass may change
+// units only before the position it asks from.
+template <class U>
+class QuietSkip {
+  public:
+    QuietSkip(const U* b, std::int32_t n, const StartSet& set) : b_(b), n_(n), set_(set) {}
+
+    const StartSet& set() const { return set_; }
+
+    std::int32_t next(std::int32_t i) {
+        if (set_.always || !set_.ranges.usable) {
+            return skipQuiet(b_, n_, i, set_);
+        }
+        if (i >= base_ && i - base_ < kWindow) {
+            const std::uint64_t m = hits_ & (~std::uint64_t{0} << (i - base_));
+            if (m != 0) {
+                return base_ + std::countr_zero(m);
+            }
+            i = base_ + kWindow;
+        }
+        for (; i + kWindow <= n_; i += kWindow) {
+            std::uint64_t m = 0;
+            for (int k = 0; k < kWindow / kBlockUnits; ++k) {
+                const std::uint64_t h =
+                    UnitBlock<U>(b_ + i + k * kBlockUnits).lowByteIn(set_.ranges);
+                m |= h << (k * kBlockUnits);
+            }
+            if (m != 0) {
+                base_ = i;
+                hits_ = m;
+                return i + std::countr_zero(m);
+            }
+        }
+        return skipQuiet(b_, n_, i, set_);
+    }
+
+  private:
+    static constexpr std::int32_t kWindow = 64;
+    const U* b_;
+    std::int32_t n_;
+    const StartSet& set_;
+    std::int32_t base_ = -kWindow;
+    std::uint64_t hits_ = 0;
+};
 
 // Steps over a string literal or a region switch starting at i (the comment and no-count passes
 // keep both); returns the units passed, at least 1.
@@ -644,11 +699,13 @@ std::int32_t deleteNoCountAreas(Scanner<U>& sc) {
     }
     U* b = sc.data();
     const std::int32_t n = sc.size();
+    QuietSkip<U> quiet(b, n, sc.rules().noCountPassSet);
     std::int64_t total = 0;
     std::int32_t i = 0;
     while (i < n) {
         if (sc.regionDepth() == 0) {
-            i = skipQuiet(b, n, i, sc.rules().noCountPassSet);
+            const StartSet& set = sc.rules().noCountPassSet;
+            i = &set == &quiet.set() ? quiet.next(i) : skipQuiet(b, n, i, set);
             if (i >= n) {
                 break;
             }
@@ -680,11 +737,13 @@ template <class U>
 std::int32_t deleteComments(Scanner<U>& sc) {
     U* b = sc.data();
     const std::int32_t n = sc.size();
+    QuietSkip<U> quiet(b, n, sc.rules().commentPassSet);
     std::int64_t total = 0;
     std::int32_t i = 0;
     while (i < n) {
         if (sc.regionDepth() == 0) {
-            i = skipQuiet(b, n, i, sc.rules().commentPassSet);
+            const StartSet& set = sc.rules().commentPassSet;
+            i = &set == &quiet.set() ? quiet.next(i) : skipQuiet(b, n, i, set);
             if (i >= n) {
                 break;
             }
@@ -713,9 +772,10 @@ void deleteListedStrings(Scanner<U>& sc) {
     if (rs.deleteStrings.empty()) {
         return;  // literals are kept anyway
     }
+    QuietSkip<U> quiet(b, n, rs.listedPassSet);
     std::int32_t i = 0;
     while (i < n) {
-        i = skipQuiet(b, n, i, rs.listedPassSet);
+        i = quiet.next(i);
         if (i >= n) {
             break;
         }

@@ -102,6 +102,10 @@ struct CompiledString {
     bool endHasSlot = false;
     UString<U> endBefore;  // end split at "%s"
     UString<U> endAfter;
+    // Units inside the literal that need a look with the rule's own end string: the first units
+    // of the escape and of the end, CR and LF, and for Shift-JIS text the lead bytes.
+    StartSet body;
+    StartSet bodySjis;
 };
 
 template <class U>
@@ -256,6 +260,20 @@ inline std::unique_ptr<CompiledRules<U>> compileRules(const ExtensionDefinition*
         s.end = toUnits<U>(r.end, widen);
         s.escape = toUnits<U>(r.escape, widen);
         splitAtSlot<U>(s.end, s.endBefore, s.endAfter, s.endHasSlot);
+        s.body.add(s.escape.empty() ? kCr : val(s.escape[0]));
+        if (!s.end.empty()) {
+            s.body.add(val(s.end[0]));
+        }
+        s.body.add(kCr);
+        s.body.add(kLf);
+        s.bodySjis = s.body;
+        for (unsigned u = 0; u < 256; ++u) {
+            if (isSjisLead(u)) {
+                s.bodySjis.add(u);
+            }
+        }
+        s.body.seal();
+        s.bodySjis.seal();
         c.stringSet.addExact(s.start);
         c.strings.push_back(std::move(s));
     }

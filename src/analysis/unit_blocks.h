@@ -378,6 +378,57 @@ std::int32_t findLowByteIn(const U* b, std::int32_t from, std::int32_t n,
     return i;
 }
 
+// Number of set bits, without a population count instruction.
+inline int countBits(std::uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ULL);
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
+// The 64 units at b + i (fewer at the end of the text) tested at once; bit k stands for unit
+// i + k, and no bit is set past the end of the text.
+template <class U, bool Vector = kVectorBlocks>
+class UnitChunk {
+  public:
+    static constexpr std::int32_t kUnits = 64;
+
+    UnitChunk(const U* b, std::int32_t i, std::int32_t n)
+        : p_(b + i), count_(n - i < kUnits ? n - i : kUnits) {}
+
+    std::int32_t size() const { return count_; }
+    std::uint64_t all() const {
+        return count_ == kUnits ? ~std::uint64_t{0} : (std::uint64_t{1} << count_) - 1;
+    }
+    std::uint64_t equal(unsigned u) const {
+        return collect([u](const UnitBlock<U, Vector>& k) { return k.equal(u); },
+                       [u](unsigned c) { return c == u; });
+    }
+    std::uint64_t atMost(unsigned limit) const {
+        return collect([limit](const UnitBlock<U, Vector>& k) { return k.atMost(limit); },
+                       [limit](unsigned c) { return c <= limit; });
+    }
+
+  private:
+    template <class B, class F>
+    std::uint64_t collect(B block, F unit) const {
+        std::uint64_t m = 0;
+        if (count_ == kUnits) {
+            for (int k = 0; k < kUnits / kBlockUnits; ++k) {
+                m |= std::uint64_t{block(UnitBlock<U, Vector>(p_ + k * kBlockUnits))}
+                     << (k * kBlockUnits);
+            }
+            return m;
+        }
+        for (std::int32_t k = 0; k < count_; ++k) {
+            m |= unit(static_cast<unsigned>(p_[k])) ? std::uint64_t{1} << k : 0;
+        }
+        return m;
+    }
+    const U* p_;
+    std::int32_t count_;
+};
+
 // Walks the positions of one unit value in [from, n) in rising order, 64 units at a time, so
 // that a pass going from line end to line end does not start a new search for every line.
 // Units before the position last returned may be changed while walking; later ones may not.

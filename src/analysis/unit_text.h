@@ -128,6 +128,27 @@ class LineEndCursor {
     UnitCursor<U> units_;
 };
 
+// Starts of the line ends among the units of a chunk at i, as LineEndCursor finds them.
+template <class U>
+inline std::uint64_t lineEndStarts(const UnitChunk<U>& c, const U* b, std::int32_t i,
+                                   std::int32_t n, int delimit) {
+    switch (delimit) {
+        case 0: {
+            const std::int32_t end = i + c.size();
+            const std::uint64_t nextLf =
+                (end < n && val(b[end]) == kLf) ? std::uint64_t{1} << (c.size() - 1) : 0;
+            return c.equal(kCr) & ((c.equal(kLf) >> 1) | nextLf);
+        }
+        case 1:
+            return c.equal(kCr);
+        case 2:
+        case 3:
+            return c.equal(kLf);
+        default:
+            return 0;
+    }
+}
+
 // Start of the next line end at or after from (n when there is none) and its width.
 template <class U>
 inline std::int32_t nextLineEnd(const U* b, std::int32_t from, std::int32_t n, int delimit,
