@@ -163,17 +163,66 @@ inline bool openLineHasUnits(std::uint64_t starts, std::uint64_t units, bool ope
     return top < 63 && (units >> (top + 1)) != 0;
 }
 
-// Walks the line ends a chunk of units at a time: appends the position after each to ends (when
-// given) and, with countBlanks, returns the number of lines countBlankLines() counts.
+// The line ends of a text as loaded: for every chunk of 64 units a mask of the units that end a
+// line end (bit k of entry c stands for unit 64c + k), their number, and the position after the
+// last one (0 without one).
+struct LoadedLineEnds {
+    std::vector<std::uint64_t> lastUnits;
+    std::int64_t count = 0;
+    std::int32_t tail = 0;
+};
+
+// Numbers of loaded lines for rising positions: the line ends of a LoadedLineEnds that end
+// before a position. Every line end is counted once on its own, so the walk costs what the
+// lines cost.
+class LoadedLineCounter {
+  public:
+    LoadedLineCounter() = default;
+    explicit LoadedLineCounter(const LoadedLineEnds& ends) : masks_(ends.lastUnits.data()) {
+        if (!ends.lastUnits.empty()) {
+            rest_ = masks_[0];
+        }
+    }
+
+    // Positions must not fall; each lies inside the text the line ends were taken from.
+    std::int64_t endsBefore(std::int32_t i) {
+        const auto chunk = static_cast<std::size_t>(i) / 64;
+        while (chunk_ < chunk) {
+            for (; rest_ != 0; rest_ &= rest_ - 1) {
+                ++count_;
+            }
+            rest_ = masks_[++chunk_];
+        }
+        const std::uint64_t below = (std::uint64_t{1} << (static_cast<unsigned>(i) % 64)) - 1;
+        for (std::uint64_t m = rest_ & below; m != 0; m &= m - 1) {
+            ++count_;
+        }
+        rest_ &= ~below;
+        return count_;
+    }
+
+  private:
+    const std::uint64_t* masks_ = nullptr;
+    std::size_t chunk_ = 0;
+    std::uint64_t rest_ = 0;  // line ends of the chunk not counted yet
+    std::int64_t count_ = 0;
+};
+
+// Walks the line ends a chunk of units at a time: records them in loaded (when given) and, with
+// countBlanks, returns the number of lines countBlankLines() counts.
 template <class U>
 std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool whiteIsBlank,
-                          bool countBlanks, std::vector<std::int32_t>* ends) {
+                          bool countBlanks, LoadedLineEnds* loaded) {
     const U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
     if constexpr (kWide<U>) {
         codeNo = -1;
     }
     const std::int32_t w = delimit == 0 ? 2 : 1;
+    if (loaded != nullptr) {
+        *loaded = LoadedLineEnds{};
+        loaded->lastUnits.reserve(static_cast<std::size_t>(n / UnitChunk<U>::kUnits) + 1);
+    }
     // Without full-width spaces of several units, masks decide whether a line is blank.
     const bool byMasks = !whiteIsBlank || codeNo <= 0;
     std::int64_t blanks = 0;
@@ -183,6 +232,14 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
     for (std::int32_t i = 0; i < n; i += UnitChunk<U>::kUnits) {
         const UnitChunk<U> c(b, i, n);
         const std::uint64_t starts = lineEndStarts(c, b, i, n, delimit);
+        const std::uint64_t carried = pairCarry ? 1u : 0u;
+        if (loaded != nullptr) {
+            loaded->lastUnits.push_back(delimit == 0 ? (starts << 1) | carried : starts);
+            loaded->count += countBits(starts);
+            if (starts != 0) {
+                loaded->tail = i + 63 - std::countl_zero(starts) + w;
+            }
+        }
         if (countBlanks && byMasks) {
             std::uint64_t units = 0;  // units that keep their line from being blank
             if (whiteIsBlank) {
@@ -193,21 +250,15 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
             } else {
                 units = c.all() & ~starts;
                 if (delimit == 0) {
-                    units &= ~(starts << 1) & ~std::uint64_t{pairCarry ? 1u : 0u};
+                    units &= ~(starts << 1) & ~carried;
                 }
             }
             blanks += countBits(linesWithout(starts, units, openHasUnits));
             openHasUnits = openLineHasUnits(starts, units, openHasUnits);
-        }
-        if (ends != nullptr || (countBlanks && !byMasks)) {
+        } else if (countBlanks) {
             for (std::uint64_t m = starts; m != 0; m &= m - 1) {
                 const std::int32_t e = i + std::countr_zero(m);
-                if (countBlanks && !byMasks) {
-                    blanks += lineIsBlank(b, lineStart, e, codeNo, whiteIsBlank) ? 1 : 0;
-                }
-                if (ends != nullptr) {
-                    ends->push_back(e + w);
-                }
+                blanks += lineIsBlank(b, lineStart, e, codeNo, whiteIsBlank) ? 1 : 0;
                 lineStart = e + w;
             }
         }
@@ -551,6 +602,43 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
     closeSegment(n, true);
 }
 
+// Clears the line ends of the lines that hold nothing but NUL, CR and LF, one chunk of 64 units
+// after the other from the start. Clearing a line end touches nothing after it, so a chunk's
+// masks stay true while its lines are cleared; in mode 3 it may clear the last unit of the chunk
+// before (a CR).
+template <class U>
+class EmptyLineClearer {
+  public:
+    EmptyLineClearer(U* b, std::int32_t n, int delimit) : b_(b), n_(n), delimit_(delimit) {}
+
+    void clearChunk(std::int32_t i) {
+        const UnitChunk<U> c(b_, i, n_);
+        const std::uint64_t starts = lineEndStarts(c, b_, i, n_, delimit_);
+        const std::uint64_t units = c.all() & ~(c.equal(kNul) | c.equal(kCr) | c.equal(kLf));
+        const std::uint64_t empty = linesWithout(starts, units, openHasUnits_);
+        openHasUnits_ = openLineHasUnits(starts, units, openHasUnits_);
+        for (std::uint64_t m = empty; m != 0; m &= m - 1) {
+            clearLineEnd(i + std::countr_zero(m), delimit_ == 0 ? 2 : 1);
+        }
+    }
+    void clearLineEnd(std::int32_t e, std::int32_t w) {
+        clearRange(b_, e, e + w);
+        removed_ += w;
+        if (delimit_ == 3 && e > 0 && val(b_[e - 1]) == kCr) {
+            b_[e - 1] = U(0);
+            ++removed_;
+        }
+    }
+    std::int64_t removed() const { return removed_; }
+
+  private:
+    U* b_;
+    std::int32_t n_;
+    int delimit_;
+    bool openHasUnits_ = false;
+    std::int64_t removed_ = 0;
+};
+
 // Clears the line end of every line that holds nothing but NUL, CR and LF; returns the units
 // cleared. With a table, entry k afterwards holds the lineIndex of the k-th remaining line (the
 // last line, without a line end, is neither removed nor mapped).
@@ -558,31 +646,12 @@ template <class U>
 std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) {
     U* b = text.data();
     const auto n = static_cast<std::int32_t>(text.size());
-    std::int64_t removed = 0;
-    auto clearLineEnd = [&](std::int32_t e, std::int32_t w) {
-        clearRange(b, e, e + w);
-        removed += w;
-        if (delimit == 3 && e > 0 && val(b[e - 1]) == kCr) {
-            b[e - 1] = U(0);
-            ++removed;
-        }
-    };
+    EmptyLineClearer<U> clearer(b, n, delimit);
     if (table == nullptr) {
-        // Clearing a line end touches nothing after it, so a chunk's masks stay true while its
-        // empty lines are cleared.
-        const std::int32_t w = delimit == 0 ? 2 : 1;
-        bool openHasUnits = false;
         for (std::int32_t i = 0; i < n; i += UnitChunk<U>::kUnits) {
-            const UnitChunk<U> c(b, i, n);
-            const std::uint64_t starts = lineEndStarts(c, b, i, n, delimit);
-            const std::uint64_t units = c.all() & ~(c.equal(kNul) | c.equal(kCr) | c.equal(kLf));
-            const std::uint64_t empty = linesWithout(starts, units, openHasUnits);
-            openHasUnits = openLineHasUnits(starts, units, openHasUnits);
-            for (std::uint64_t m = empty; m != 0; m &= m - 1) {
-                clearLineEnd(i + std::countr_zero(m), w);
-            }
+            clearer.clearChunk(i);
         }
-        return clampCount(removed);
+        return clampCount(clearer.removed());
     }
     std::size_t lineNo = 0;  // line of the text as it stands
     std::size_t next = 0;    // next free table entry
@@ -599,7 +668,7 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
             }
         }
         if (empty) {
-            clearLineEnd(e, w);
+            clearer.clearLineEnd(e, w);
         } else {
             if (lineNo < table->size() && next < table->size()) {
                 (*table)[next].lineIndex = (*table)[lineNo].lineIndex;
@@ -609,7 +678,191 @@ std::int32_t removeEmptyLines(std::span<U> text, int delimit, LineTable* table) 
         ++lineNo;
         i = e + w;
     }
-    return clampCount(removed);
+    return clampCount(clearer.removed());
+}
+
+// Drops the NUL units of a text front to back, a block at a time; also counts the remaining
+// lines as countLines() counts them in the compacted text and, with a table, gives every
+// remaining line, in table entry order, the number of the loaded line on which its first
+// remaining unit stands. Everything a block needs is read before the block moves.
+template <class U>
+class CompactingSweep {
+  public:
+    CompactingSweep(U* b, std::int32_t n, int delimit, const LoadedLineEnds* loaded,
+                    LineTable* table)
+        : b_(b),
+          n_(n),
+          delimit_(delimit),
+          lead_(lineEndLead(delimit)),
+          closing_(delimit == 0 ? kLf : lineEndLead(delimit)),
+          loaded_(loaded),
+          table_(table),
+          mapping_(loaded != nullptr && table != nullptr) {}
+
+    // Takes every unit; before the units of each chunk of 64, calls beforeChunk(chunk start),
+    // which may change units of that chunk and after it. Writes a NUL after the remaining units
+    // when anything was dropped and returns their number; lines receives countLines(remaining
+    // units, delimit, eofflg).
+    template <class BeforeChunk>
+    std::int32_t run(BeforeChunk beforeChunk, int eofflg, std::int32_t& lines) {
+        // The state lives in a local while units are written: a store through an unsigned char
+        // pointer could otherwise change any member.
+        State st;
+        if (mapping_) {
+            st.loadedLines = LoadedLineCounter(*loaded_);
+        }
+        U* const b = b_;
+        constexpr std::int32_t chunk = UnitChunk<U>::kUnits;
+        for (std::int32_t c = 0; c < n_; c += chunk) {
+            beforeChunk(c);
+            const std::int32_t to = c + chunk < n_ ? c + chunk : n_;
+            for (; st.i + kBlockUnits <= to; st.i += kBlockUnits) {
+                takeBlock(b, st);
+            }
+            for (; st.i < to; ++st.i) {
+                takeUnit(b, st);
+            }
+        }
+        std::int64_t count = st.lineEnds;
+        if (eofflg == 1) {
+            for (std::int32_t k = st.afterLastEnd; k < st.out; ++k) {
+                if (val(b[k]) > 0x20) {
+                    ++count;
+                    break;
+                }
+            }
+        }
+        lines = clampCount(count);
+        if (st.out < n_) {
+            b[st.out] = U(0);
+        }
+        return st.out;
+    }
+
+  private:
+    struct State {
+        std::int32_t i = 0;
+        std::int32_t out = 0;
+        LoadedLineCounter loadedLines;
+        std::size_t entry = 0;
+        bool lineStart = true;
+        bool lastIsCr = false;  // mode 0: the last remaining unit is a CR
+        std::int64_t lineEnds = 0;
+        std::int32_t afterLastEnd = 0;  // in the remaining units
+    };
+
+    void mapLine(State& st, std::int32_t i) const {
+        if (!mapping_) {
+            return;
+        }
+        const std::int64_t line = st.loadedLines.endsBefore(i);
+        if (st.entry < table_->size()) {
+            (*table_)[st.entry].lineIndex = static_cast<std::int32_t>(line);
+        }
+        ++st.entry;
+    }
+
+    // A remaining line starts at the first remaining unit and at the first remaining unit after
+    // every remaining line end: a lead unit, or in mode 0 a LF whose remaining predecessor is a
+    // CR.
+    void takeBlock(U* b, State& st) {
+        const std::int32_t i = st.i;
+        const UnitBlock<U> block(b + i);
+        const std::uint32_t keep = block.equal(0) ^ 0xFFFFu;
+        if (keep == 0) {
+            return;
+        }
+        if (st.lineStart) {
+            mapLine(st, i + std::countr_zero(keep));
+            st.lineStart = false;
+        }
+        int lastEnd = -1;
+        for (std::uint32_t m = lead_ != 0 ? block.equal(closing_) : 0u; m != 0; m &= m - 1) {
+            const int t = std::countr_zero(m);
+            if (delimit_ == 0) {
+                const std::uint32_t before = keep & ((1u << t) - 1);
+                const bool afterCr =
+                    before != 0
+                        ? val(b[i + static_cast<std::int32_t>(std::bit_width(before)) - 1]) == kCr
+                        : st.lastIsCr;
+                if (!afterCr) {
+                    continue;
+                }
+            }
+            ++st.lineEnds;
+            lastEnd = t;
+            const std::uint32_t after = keep & ~((2u << t) - 1);
+            if (after == 0) {
+                st.lineStart = true;
+                break;
+            }
+            mapLine(st, i + std::countr_zero(after));
+        }
+        if (lastEnd >= 0) {
+            st.afterLastEnd = st.out + countBits(keep & ((2u << lastEnd) - 1));
+        }
+        if (delimit_ == 0) {
+            st.lastIsCr = val(b[i + static_cast<std::int32_t>(std::bit_width(keep)) - 1]) == kCr;
+        }
+        st.out = keepUnits(b, st.out, block, keep, scratch_.data());
+    }
+
+    void takeUnit(U* b, State& st) {
+        const U c = b[st.i];
+        if (c == U(0)) {
+            return;
+        }
+        if (st.lineStart) {
+            mapLine(st, st.i);
+        }
+        const unsigned v = val(c);
+        const bool end = delimit_ == 0 ? (v == kLf && st.lastIsCr) : (lead_ != 0 && v == lead_);
+        st.lastIsCr = v == kCr;
+        b[st.out++] = c;
+        st.lineStart = end;
+        if (end) {
+            ++st.lineEnds;
+            st.afterLastEnd = st.out;
+        }
+    }
+
+    U* b_;
+    std::int32_t n_;
+    int delimit_;
+    unsigned lead_;
+    unsigned closing_;
+    const LoadedLineEnds* loaded_;
+    LineTable* table_;
+    bool mapping_;  // a table to fill
+    std::array<U, kBlockUnits> scratch_{};
+};
+
+// What removeEmptyLines() (with dropEmptyLines), then compactMappingLines() (with a table) or
+// compact(), then countLines() on the result give, in one sweep: empty lines are cleared one
+// chunk ahead of the compaction. Returns the new length; lines receives the line count.
+template <class U>
+std::int32_t compactCountingLines(std::span<U> text, int delimit, bool dropEmptyLines,
+                                  const LoadedLineEnds* loaded, LineTable* table, int eofflg,
+                                  std::int32_t& lines) {
+    U* b = text.data();
+    const auto n = static_cast<std::int32_t>(text.size());
+    CompactingSweep<U> sweep(b, n, delimit, loaded, table);
+    if (!dropEmptyLines) {
+        return sweep.run([](std::int32_t) {}, eofflg, lines);
+    }
+    // Empty lines are cleared a chunk ahead of the compaction: in mode 3 a line end at the
+    // start of a chunk also clears a CR at the end of the chunk before.
+    constexpr std::int32_t chunk = UnitChunk<U>::kUnits;
+    EmptyLineClearer<U> clearer(b, n, delimit);
+    auto clearAhead = [&](std::int32_t c) {
+        if (c == 0) {
+            clearer.clearChunk(0);
+        }
+        if (c + chunk < n) {
+            clearer.clearChunk(c + chunk);
+        }
+    };
+    return sweep.run(clearAhead, eofflg, lines);
 }
 
 // Drops every NUL; when anything was dropped a NUL is written after the new end. Returns the

@@ -32,20 +32,14 @@ inline void prepareBuffer(std::vector<U>& text, std::int32_t& length) {
     }
 }
 
-// Positions just after each line end of the text as loaded. With blankLines, also gives what
+// The line ends of the text as loaded. With blankLines, also gives what
 // countBlankLines(text, delimit, codeNo, whiteIsBlank) gives (not for JIS text with
 // whiteIsBlank).
 template <class U>
-std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit,
-                                         std::int32_t* blankLines = nullptr, int codeNo = 0,
-                                         bool whiteIsBlank = false) {
-    std::vector<std::int32_t> ends;
-    const unsigned lead = lineEndLead(delimit);
-    if (lead != 0) {
-        // Every line end starts with the lead unit: room for all of them at once.
-        ends.reserve(static_cast<std::size_t>(
-            countEqualUnits(text.data(), static_cast<std::int32_t>(text.size()), lead)));
-    }
+LoadedLineEnds loadedLineEnds(std::span<const U> text, int delimit,
+                              std::int32_t* blankLines = nullptr, int codeNo = 0,
+                              bool whiteIsBlank = false) {
+    LoadedLineEnds ends;
     const std::int32_t blanks =
         walkLineEnds(text, delimit, codeNo, whiteIsBlank, blankLines != nullptr, &ends);
     if (blankLines != nullptr) {
@@ -56,12 +50,10 @@ std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit,
 
 // countLines() of the text whose line ends loadedLineEnds() gave.
 template <class U>
-std::int32_t countLinesWithEnds(std::span<const U> text, const std::vector<std::int32_t>& ends,
-                                int eofflg) {
-    std::int64_t lines = static_cast<std::int64_t>(ends.size());
+std::int32_t countLinesWithEnds(std::span<const U> text, const LoadedLineEnds& ends, int eofflg) {
+    std::int64_t lines = ends.count;
     if (eofflg == 1) {
-        const std::size_t tail = ends.empty() ? 0 : static_cast<std::size_t>(ends.back());
-        for (std::size_t i = tail; i < text.size(); ++i) {
+        for (std::size_t i = static_cast<std::size_t>(ends.tail); i < text.size(); ++i) {
             if (val(text[i]) > 0x20) {
                 ++lines;
                 break;
@@ -74,85 +66,10 @@ std::int32_t countLinesWithEnds(std::span<const U> text, const std::vector<std::
 // compact() that also gives every remaining line, in table entry order, the number of the
 // loaded line on which its first remaining unit stands.
 template <class U>
-std::int32_t compactMappingLines(std::span<U> text, int delimit,
-                                 const std::vector<std::int32_t>& loadedEnds, LineTable& table) {
-    U* b = text.data();
-    const auto n = static_cast<std::int32_t>(text.size());
-    std::size_t entry = 0;
-    std::size_t loadedLine = 0;
-    auto mapLine = [&](std::int32_t i) {
-        while (loadedLine < loadedEnds.size() && loadedEnds[loadedLine] <= i) {
-            ++loadedLine;
-        }
-        if (entry < table.size()) {
-            table[entry].lineIndex = static_cast<std::int32_t>(loadedLine);
-        }
-        ++entry;
-    };
-    // A remaining line starts at the first remaining unit and at the first remaining unit after
-    // every remaining line end: a lead unit, or in mode 0 a LF whose remaining predecessor is a
-    // CR. Everything a block needs is read before the block moves.
-    const unsigned lead = lineEndLead(delimit);
-    const unsigned closing = delimit == 0 ? kLf : lead;
-    bool lineStart = true;
-    bool lastIsCr = false;  // mode 0: the last remaining unit is a CR
-    std::int32_t out = 0;
-    std::int32_t i = 0;
-    for (; i + kBlockUnits <= n; i += kBlockUnits) {
-        const UnitBlock<U> block(b + i);
-        const std::uint32_t keep = block.equal(0) ^ 0xFFFFu;
-        if (keep == 0) {
-            continue;
-        }
-        if (lineStart) {
-            mapLine(i + std::countr_zero(keep));
-            lineStart = false;
-        }
-        for (std::uint32_t m = lead != 0 ? block.equal(closing) : 0u; m != 0; m &= m - 1) {
-            const int t = std::countr_zero(m);
-            if (delimit == 0) {
-                const std::uint32_t before = keep & ((1u << t) - 1);
-                const bool afterCr =
-                    before != 0
-                        ? val(b[i + static_cast<std::int32_t>(std::bit_width(before)) - 1]) == kCr
-                        : lastIsCr;
-                if (!afterCr) {
-                    continue;
-                }
-            }
-            const std::uint32_t after = keep & ~((2u << t) - 1);
-            if (after == 0) {
-                lineStart = true;
-                break;
-            }
-            mapLine(i + std::countr_zero(after));
-        }
-        if (delimit == 0) {
-            lastIsCr = val(b[i + static_cast<std::int32_t>(std::bit_width(keep)) - 1]) == kCr;
-        }
-        out = keepUnits(b, out, i, block, keep);
-    }
-    for (; i < n; ++i) {
-        const U c = b[i];
-        if (c == U(0)) {
-            continue;
-        }
-        if (lineStart) {
-            mapLine(i);
-        }
-        const unsigned v = val(c);
-        if (delimit == 0) {
-            lineStart = v == kLf && lastIsCr;
-            lastIsCr = v == kCr;
-        } else {
-            lineStart = lead != 0 && v == lead;
-        }
-        b[out++] = c;
-    }
-    if (out < n) {
-        b[out] = U(0);
-    }
-    return out;
+std::int32_t compactMappingLines(std::span<U> text, int delimit, const LoadedLineEnds& loaded,
+                                 LineTable& table) {
+    std::int32_t lines = 0;
+    return compactCountingLines(text, delimit, false, &loaded, &table, 0, lines);
 }
 
 // Whether the text ends with a line end (the terminator step's test).
@@ -200,7 +117,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     const bool blanksWithEnds = lines != nullptr && unchanged && !(blankCode == 4 && whiteIsBlank);
     std::int32_t blanks = 0;
 
-    std::vector<std::int32_t> loadedEnds;
+    LoadedLineEnds loadedEnds;
     std::int32_t l0 = 0;
     if (lines != nullptr) {
         loadedEnds =
@@ -268,20 +185,17 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
         Scanner<U> sc(text.data(), n, opt, cache);
         deleteSpaces(sc, SpaceMode::Trailing);
     }
-    if (def == nullptr || def->spaceCount == 0) {
-        if (withDisplay) {
-            removeEmptyLines(std::span<U>(display->data(), static_cast<std::size_t>(dn)), d,
-                             nullptr);
-        }
-        removeEmptyLines(span(), d, nullptr);
-    }
-
+    const bool dropEmptyLines = def == nullptr || def->spaceCount == 0;
     if (withDisplay) {
-        dn = compact(std::span<U>(display->data(), static_cast<std::size_t>(dn)));
+        const std::span<U> shown(display->data(), static_cast<std::size_t>(dn));
+        if (dropEmptyLines) {
+            removeEmptyLines(shown, d, nullptr);
+        }
+        dn = compact(shown);
     }
-    n = lines != nullptr ? compactMappingLines(span(), d, loadedEnds, *lines) : compact(span());
+    n = compactCountingLines(span(), d, dropEmptyLines, lines != nullptr ? &loadedEnds : nullptr,
+                             lines, s.eofflg, md.actualSteps);
     md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
-    md.actualSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
 
     if (!endsWithLineEnd(cspan(), d)) {
         text[static_cast<std::size_t>(n)] = U(0);

@@ -239,7 +239,12 @@ class Scanner {
             (term == &rule->end && termLen > 0) ? (sjis ? &rule->bodySjis : &rule->body) : nullptr;
         while (q < n_) {
             if (body != nullptr) {
-                q = findLowByteIn(b_, q, n_, body->bits, body->ranges);
+                // Literals are short: the next block usually holds what is looked for.
+                const std::uint32_t m = q + kBlockUnits <= n_ && body->ranges.usable
+                                            ? UnitBlock<U>(b_ + q).lowByteIn(body->ranges)
+                                            : 0;
+                q = m != 0 ? q + std::countr_zero(m)
+                           : findLowByteIn(b_, q, n_, body->bits, body->ranges);
                 if (q >= n_) {
                     break;
                 }

@@ -124,6 +124,9 @@ struct CompiledDirective {
     std::array<int, 9> kinds{};
     std::array<UString<U>, 9> parts;
     StartSet continuationSet;  // first units of parts[1..partCount]
+    // Units inside the directive's block that need a look: CR, LF, comment and literal starts
+    // and, for a conditional block, its other parts and nested directives.
+    StartSet bodySet;
 };
 
 template <class U>
@@ -320,6 +323,17 @@ inline std::unique_ptr<CompiledRules<U>> compileRules(const ExtensionDefinition*
     c.preprocessorPassSet = c.directiveSet;
     c.preprocessorPassSet.merge(c.commentSet);
     c.preprocessorPassSet.merge(c.stringSet);
+    for (auto& d : c.directives) {
+        d.bodySet = c.commentSet;
+        d.bodySet.merge(c.stringSet);
+        d.bodySet.add(kCr);
+        d.bodySet.add(kLf);
+        if (d.partCount > 0) {
+            d.bodySet.merge(d.continuationSet);
+            d.bodySet.merge(c.directiveSet);
+        }
+        d.bodySet.seal();
+    }
     c.listedPassSet = c.stringSet;
     c.listedPassSet.merge(c.deleteStringSet);
     c.noCountPassSet.seal();

@@ -14,6 +14,15 @@
 #define TAVELIN_UNIT_BLOCKS_SSE2 1
 #endif
 
+// The block tests are a few instructions each and sit in the passes' innermost loops.
+#if defined(__GNUC__) || defined(__clang__)
+#define TAVELIN_BLOCK_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define TAVELIN_BLOCK_INLINE __forceinline
+#else
+#define TAVELIN_BLOCK_INLINE inline
+#endif
+
 namespace tavelin::analysis {
 
 constexpr std::int32_t kBlockUnits = 16;
@@ -112,19 +121,19 @@ class UnitBlock {
     explicit UnitBlock(const U* p) : p_(p) {}
 
     // Units equal to u.
-    std::uint32_t equal(unsigned u) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t equal(unsigned u) const {
         return collect([u](unsigned c) { return c == u; });
     }
     // Units at or below limit.
-    std::uint32_t atMost(unsigned limit) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t atMost(unsigned limit) const {
         return collect([limit](unsigned c) { return c <= limit; });
     }
     // Units whose low byte is in the ranges.
-    std::uint32_t lowByteIn(const ByteRanges& r) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t lowByteIn(const ByteRanges& r) const {
         return collect([&r](unsigned c) { return r.has(c & 0xFFu); });
     }
     // Writes the block's units to dst, which lies at or before the block.
-    void storeTo(U* dst) const {
+    TAVELIN_BLOCK_INLINE void storeTo(U* dst) const {
         for (int k = 0; k < kBlockUnits; ++k) {
             dst[k] = p_[k];
         }
@@ -132,7 +141,7 @@ class UnitBlock {
 
   private:
     template <class F>
-    std::uint32_t collect(F f) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t collect(F f) const {
         std::uint32_t m = 0;
         for (int k = 0; k < kBlockUnits; ++k) {
             m |= f(static_cast<unsigned>(p_[k])) ? std::uint32_t{1} << k : 0u;
@@ -148,19 +157,19 @@ class UnitBlock {
 
 namespace sse2 {
 
-inline std::uint32_t mask(__m128i bytes) {
+TAVELIN_BLOCK_INLINE std::uint32_t mask(__m128i bytes) {
     return static_cast<std::uint32_t>(_mm_movemask_epi8(bytes));
 }
-inline __m128i splat(unsigned byte) {
+TAVELIN_BLOCK_INLINE __m128i splat(unsigned byte) {
     return _mm_set1_epi8(static_cast<char>(static_cast<std::uint8_t>(byte)));
 }
 // 0xFF in every byte at or below limit.
-inline __m128i bytesAtMost(__m128i v, unsigned limit) {
+TAVELIN_BLOCK_INLINE __m128i bytesAtMost(__m128i v, unsigned limit) {
     return _mm_cmpeq_epi8(_mm_subs_epu8(v, splat(limit)), _mm_setzero_si128());
 }
 
 // 0xFF in every byte of v that is in the set.
-inline __m128i bytesInRanges(__m128i v, const ByteRanges& r) {
+TAVELIN_BLOCK_INLINE __m128i bytesInRanges(__m128i v, const ByteRanges& r) {
     auto lanes = [](const ByteRanges::Lanes& l) {
         return _mm_load_si128(reinterpret_cast<const __m128i*>(l.data()));
     };
@@ -194,19 +203,19 @@ inline __m128i bytesInRanges(__m128i v, const ByteRanges& r) {
 template <>
 class UnitBlock<unsigned char, true> {
   public:
-    explicit UnitBlock(const unsigned char* p)
+    TAVELIN_BLOCK_INLINE explicit UnitBlock(const unsigned char* p)
         : v_(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) {}
 
-    std::uint32_t equal(unsigned u) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t equal(unsigned u) const {
         return u > 0xFF ? 0u : sse2::mask(_mm_cmpeq_epi8(v_, sse2::splat(u)));
     }
-    std::uint32_t atMost(unsigned limit) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t atMost(unsigned limit) const {
         return limit >= 0xFF ? 0xFFFFu : sse2::mask(sse2::bytesAtMost(v_, limit));
     }
-    std::uint32_t lowByteIn(const ByteRanges& r) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t lowByteIn(const ByteRanges& r) const {
         return sse2::mask(sse2::bytesInRanges(v_, r));
     }
-    void storeTo(unsigned char* dst) const {
+    TAVELIN_BLOCK_INLINE void storeTo(unsigned char* dst) const {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), v_);
     }
 
@@ -217,39 +226,39 @@ class UnitBlock<unsigned char, true> {
 template <>
 class UnitBlock<char16_t, true> {
   public:
-    explicit UnitBlock(const char16_t* p)
+    TAVELIN_BLOCK_INLINE explicit UnitBlock(const char16_t* p)
         : a_(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
           b_(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))) {}
 
-    std::uint32_t equal(unsigned u) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t equal(unsigned u) const {
         if (u > 0xFFFF) {
             return 0;
         }
         const __m128i w = _mm_set1_epi16(static_cast<short>(static_cast<std::uint16_t>(u)));
         return sse2::mask(_mm_packs_epi16(_mm_cmpeq_epi16(a_, w), _mm_cmpeq_epi16(b_, w)));
     }
-    std::uint32_t atMost(unsigned limit) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t atMost(unsigned limit) const {
         if (limit >= 0xFF) {
             return collectSlow(limit);
         }
         return sse2::mask(_mm_and_si128(sse2::bytesAtMost(lowBytes(), limit), small()));
     }
-    std::uint32_t lowByteIn(const ByteRanges& r) const {
+    TAVELIN_BLOCK_INLINE std::uint32_t lowByteIn(const ByteRanges& r) const {
         return sse2::mask(sse2::bytesInRanges(lowBytes(), r));
     }
-    void storeTo(char16_t* dst) const {
+    TAVELIN_BLOCK_INLINE void storeTo(char16_t* dst) const {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), a_);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), b_);
     }
 
   private:
     // The low byte of every unit, in unit order.
-    __m128i lowBytes() const {
+    TAVELIN_BLOCK_INLINE __m128i lowBytes() const {
         const __m128i low = _mm_set1_epi16(0x00FF);
         return _mm_packus_epi16(_mm_and_si128(a_, low), _mm_and_si128(b_, low));
     }
     // 0xFF for every unit at or below 0xFF.
-    __m128i small() const {
+    TAVELIN_BLOCK_INLINE __m128i small() const {
         const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF00));
         const __m128i z = _mm_setzero_si128();
         return _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(a_, high), z),
@@ -379,7 +388,7 @@ std::int32_t findLowByteIn(const U* b, std::int32_t from, std::int32_t n,
 }
 
 // Number of set bits, without a population count instruction.
-inline int countBits(std::uint64_t x) {
+TAVELIN_BLOCK_INLINE int countBits(std::uint64_t x) {
     x = x - ((x >> 1) & 0x5555555555555555ULL);
     x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
@@ -397,21 +406,21 @@ class UnitChunk {
         : p_(b + i), count_(n - i < kUnits ? n - i : kUnits) {}
 
     std::int32_t size() const { return count_; }
-    std::uint64_t all() const {
+    TAVELIN_BLOCK_INLINE std::uint64_t all() const {
         return count_ == kUnits ? ~std::uint64_t{0} : (std::uint64_t{1} << count_) - 1;
     }
-    std::uint64_t equal(unsigned u) const {
+    TAVELIN_BLOCK_INLINE std::uint64_t equal(unsigned u) const {
         return collect([u](const UnitBlock<U, Vector>& k) { return k.equal(u); },
                        [u](unsigned c) { return c == u; });
     }
-    std::uint64_t atMost(unsigned limit) const {
+    TAVELIN_BLOCK_INLINE std::uint64_t atMost(unsigned limit) const {
         return collect([limit](const UnitBlock<U, Vector>& k) { return k.atMost(limit); },
                        [limit](unsigned c) { return c <= limit; });
     }
 
   private:
     template <class B, class F>
-    std::uint64_t collect(B block, F unit) const {
+    TAVELIN_BLOCK_INLINE std::uint64_t collect(B block, F unit) const {
         std::uint64_t m = 0;
         if (count_ == kUnits) {
             for (int k = 0; k < kUnits / kBlockUnits; ++k) {
@@ -482,21 +491,56 @@ class UnitCursor {
     std::uint64_t hits_ = 0;
 };
 
-// Moves the units of the block at b + i that the mask keeps to b + out, in order; returns the
-// position after them. out <= i.
+// Copies count (1 to 16) units with two overlapping copies of a fixed size; writes nothing
+// outside [dst, dst + count).
+template <class U>
+TAVELIN_BLOCK_INLINE void copyFewUnits(U* dst, const U* src, int count) {
+    auto* d = reinterpret_cast<unsigned char*>(dst);
+    const auto* s = reinterpret_cast<const unsigned char*>(src);
+    const auto bytes = static_cast<std::size_t>(count) * sizeof(U);
+    auto twice = [&](auto size) {
+        constexpr std::size_t k = decltype(size)::value;
+        unsigned char head[k];
+        unsigned char tail[k];
+        std::memcpy(head, s, k);
+        std::memcpy(tail, s + bytes - k, k);
+        std::memcpy(d, head, k);
+        std::memcpy(d + bytes - k, tail, k);
+    };
+    if (bytes >= 16) {
+        twice(std::integral_constant<std::size_t, 16>{});
+    } else if (bytes >= 8) {
+        twice(std::integral_constant<std::size_t, 8>{});
+    } else if (bytes >= 4) {
+        twice(std::integral_constant<std::size_t, 4>{});
+    } else if (bytes >= 2) {
+        twice(std::integral_constant<std::size_t, 2>{});
+    } else {
+        *d = *s;
+    }
+}
+
+// Moves the units of a block that the mask keeps to b + out (at or before the block), in order;
+// returns the position after them. A mixed block is copied run by run from a copy of it
+// (scratch: room for 16 units).
 template <class U, bool Vector>
-inline std::int32_t keepUnits(U* b, std::int32_t out, std::int32_t i,
-                              const UnitBlock<U, Vector>& block, std::uint32_t keep) {
+TAVELIN_BLOCK_INLINE std::int32_t keepUnits(U* b, std::int32_t out,
+                                            const UnitBlock<U, Vector>& block, std::uint32_t keep,
+                                            U* scratch) {
     if (keep == 0xFFFFu) {
         block.storeTo(b + out);
         return out + kBlockUnits;
     }
-    if (keep != 0) {
-        // Every write lands at or before the unit read in the same step.
-        for (int k = 0; k < kBlockUnits; ++k) {
-            b[out] = b[i + k];
-            out += static_cast<std::int32_t>((keep >> k) & 1u);
-        }
+    if (keep == 0) {
+        return out;
+    }
+    block.storeTo(scratch);
+    for (std::uint32_t m = keep; m != 0;) {
+        const int from = std::countr_zero(m);
+        const int run = std::countr_zero(~(m >> from));
+        copyFewUnits(b + out, scratch + from, run);
+        out += run;
+        m &= ~(((std::uint32_t{1} << run) - 1) << from);
     }
     return out;
 }
@@ -516,9 +560,10 @@ std::int32_t dropZeroUnits(U* b, std::int32_t n) {
         ++i;
     }
     std::int32_t out = i;
+    std::array<U, kBlockUnits> scratch{};
     for (; i + kBlockUnits <= n; i += kBlockUnits) {
         const UnitBlock<U, Vector> block(b + i);
-        out = keepUnits(b, out, i, block, block.equal(0) ^ 0xFFFFu);
+        out = keepUnits(b, out, block, block.equal(0) ^ 0xFFFFu, scratch.data());
     }
     for (; i < n; ++i) {
         const U c = b[i];

@@ -130,8 +130,8 @@ class LineEndCursor {
 
 // Starts of the line ends among the units of a chunk at i, as LineEndCursor finds them.
 template <class U>
-inline std::uint64_t lineEndStarts(const UnitChunk<U>& c, const U* b, std::int32_t i,
-                                   std::int32_t n, int delimit) {
+TAVELIN_BLOCK_INLINE std::uint64_t lineEndStarts(const UnitChunk<U>& c, const U* b, std::int32_t i,
+                                                 std::int32_t n, int delimit) {
     switch (delimit) {
         case 0: {
             const std::int32_t end = i + c.size();
