@@ -230,6 +230,7 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
     bool pairCarry = false;  // mode 0: the chunk starts with the LF of a CR LF pair
     std::int32_t lineStart = 0;
     for (std::int32_t i = 0; i < n; i += UnitChunk<U>::kUnits) {
+        prefetchUnits(b + i + 16 * UnitChunk<U>::kUnits);
         const UnitChunk<U> c(b, i, n);
         const std::uint64_t starts = lineEndStarts(c, b, i, n, delimit);
         const std::uint64_t carried = pairCarry ? 1u : 0u;
@@ -512,6 +513,7 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
     if (stops.usable) {
         bool pairEnd = false;  // the unit at i is the LF of a CR LF pair that the last block ended
         for (; i + kBlockUnits <= n; i += kBlockUnits) {
+            prefetchUnits(b + i + 512);
             const UnitBlock<U> block(b + i);
             const std::uint32_t stopMask = block.lowByteIn(stops);
             const std::uint32_t valid = stopMask == 0 ? 0xFFFFu : (stopMask & (0u - stopMask)) - 1;
@@ -714,6 +716,7 @@ class CompactingSweep {
         U* const b = b_;
         constexpr std::int32_t chunk = UnitChunk<U>::kUnits;
         for (std::int32_t c = 0; c < n_; c += chunk) {
+            prefetchUnits(b + c + 16 * chunk);
             beforeChunk(c);
             const std::int32_t to = c + chunk < n_ ? c + chunk : n_;
             for (; st.i + kBlockUnits <= to; st.i += kBlockUnits) {

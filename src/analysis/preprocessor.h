@@ -387,7 +387,7 @@ class Preprocessor {
             if (insideBlock && d.partCount == 0) {
                 continue;
             }
-            const std::int32_t k = matchFlexible<U>(false, b_, n_, p, d.parts[0]);
+            const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, p, d.parts[0]);
             if (k > 0 && isStandAlone(b_, n_, p, k)) {
                 bool holds = false;
                 Decided out;
@@ -447,7 +447,7 @@ class Preprocessor {
                     bool matched = false;
                     for (int idx = 1; idx <= t.partCount; ++idx) {
                         const auto& part = t.parts[static_cast<std::size_t>(idx)];
-                        const std::int32_t k = matchFlexible<U>(false, b_, n_, q, part);
+                        const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, q, part);
                         if (k <= 0 || !isStandAlone(b_, n_, q, k)) {
                             continue;
                         }

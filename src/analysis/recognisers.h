@@ -60,6 +60,34 @@ inline std::int32_t matchFlexible(bool fold, const U* b, std::int32_t n, std::in
     return t - i;
 }
 
+// One step of matchFlexible() before any pattern space or TAB was matched.
+template <class U>
+TAVELIN_BLOCK_INLINE bool flexibleStepMatches(bool fold, unsigned a, unsigned p) {
+    if (a == kNul) {
+        return false;
+    }
+    if (fold) {
+        a = foldAscii(a);
+        p = foldAscii(p);
+    }
+    return a == p || (isSpaceOrTab(a) && isSpaceOrTab(p));
+}
+
+// matchFlexible() with its first two steps taken inline, where nearly every failing attempt
+// fails.
+template <class U>
+TAVELIN_BLOCK_INLINE std::int32_t matchFlexibleQuick(bool fold, const U* b, std::int32_t n,
+                                                     std::int32_t i, const UString<U>& pat) {
+    if (pat.empty() || i >= n || !flexibleStepMatches<U>(fold, val(b[i]), val(pat[0]))) {
+        return 0;
+    }
+    if (pat.size() >= 2 && !isSpaceOrTab(val(pat[0])) && i + 1 < n &&
+        !flexibleStepMatches<U>(fold, val(b[i + 1]), val(pat[1]))) {
+        return 0;
+    }
+    return matchFlexible<U>(fold, b, n, i, pat);
+}
+
 // As matchFlexible, but an empty pattern matches one unit (comment start and end strings).
 template <class U>
 inline std::int32_t matchCommentDelimiter(bool fold, const U* b, std::int32_t n, std::int32_t i,
@@ -67,7 +95,7 @@ inline std::int32_t matchCommentDelimiter(bool fold, const U* b, std::int32_t n,
     if (pat.empty()) {
         return i < n ? 1 : 0;
     }
-    return matchFlexible<U>(fold, b, n, i, pat);
+    return matchFlexibleQuick<U>(fold, b, n, i, pat);
 }
 
 // Whether a match of length k at p stands alone: no identifier unit directly before or after it.
@@ -294,7 +322,7 @@ class Scanner {
     std::int32_t scanComment(std::int32_t p, CommentMode mode, int nestLimit) {
         const CompiledRules<U>& rs = *cur_;
         for (const auto& s : rs.nonComments) {
-            const std::int32_t k = matchFlexible<U>(false, b_, n_, p, s);
+            const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, p, s);
             if (k > 0) {
                 return k;
             }
@@ -425,7 +453,7 @@ class Scanner {
     std::int32_t scanNoCountArea(std::int32_t p) {
         const CompiledRules<U>& rs = *cur_;
         auto starts = [&](const CompiledDelimited<U>& r, std::int32_t at) -> std::int32_t {
-            const std::int32_t k = matchFlexible<U>(r.fold, b_, n_, at, r.start);
+            const std::int32_t k = matchFlexibleQuick<U>(r.fold, b_, n_, at, r.start);
             if (k > 0 && (r.placement == 0 || isStandAlone(b_, n_, at, k))) {
                 return k;
             }
@@ -462,7 +490,7 @@ class Scanner {
                 if (t.endSet.test(u)) {
                     std::int32_t k = 0;
                     for (const auto& e : t.ends) {
-                        k = matchFlexible<U>(t.fold, b_, n_, q, e);
+                        k = matchFlexibleQuick<U>(t.fold, b_, n_, q, e);
                         if (k > 0 && (t.placement == 0 || isStandAlone(b_, n_, q, k))) {
                             break;
                         }
@@ -639,6 +667,7 @@ class QuietSkip {
             i = base_ + kWindow;
         }
         for (; i + kWindow <= n_; i += kWindow) {
+            prefetchUnits(b_ + i + 8 * kWindow);
             std::uint64_t m = 0;
             for (int k = 0; k < kWindow / kBlockUnits; ++k) {
                 const std::uint64_t h =
@@ -795,7 +824,7 @@ void deleteListedStrings(Scanner<U>& sc) {
         bool removed = false;
         if (rs.deleteStringSet.test(u)) {
             for (const auto& s : rs.deleteStrings) {
-                const std::int32_t k = matchFlexible<U>(false, b, n, i, s);
+                const std::int32_t k = matchFlexibleQuick<U>(false, b, n, i, s);
                 if (k > 0) {
                     clearRange(b, i, i + k);
                     i += k;

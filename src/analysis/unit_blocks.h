@@ -113,6 +113,15 @@ struct ByteRanges {
     }
 };
 
+// Asks for the memory at p to be brought into the cache; a hint only (never faults).
+TAVELIN_BLOCK_INLINE void prefetchUnits(const void* p) {
+#ifdef TAVELIN_UNIT_BLOCKS_SSE2
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#else
+    (void)p;
+#endif
+}
+
 // ---- Plain form -----------------------------------------------------------------------------
 
 template <class U, bool Vector = kVectorBlocks>
