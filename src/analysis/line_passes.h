@@ -512,6 +512,9 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
     std::int32_t i = 0;
     if (stops.usable) {
         bool pairEnd = false;  // the unit at i is the LF of a CR LF pair that the last block ended
+        // runStart in a local: the lambdas see it only around token(), and a unit store could
+        // otherwise change it.
+        std::int32_t run = runStart;
         for (; i + kBlockUnits <= n; i += kBlockUnits) {
             prefetchUnits(b + i + 512);
             const UnitBlock<U> block(b + i);
@@ -548,33 +551,34 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
                 }
             } else {
                 // Line ends that white space reaches.
-                for (std::uint32_t m = starts & ((white << 1) | (runStart >= 0 ? 1u : 0u)); m != 0;
+                for (std::uint32_t m = starts & ((white << 1) | (run >= 0 ? 1u : 0u)); m != 0;
                      m &= m - 1) {
                     const int e = std::countr_zero(m);
                     const std::uint32_t before = other & ((1u << e) - 1);
                     const std::int32_t from =
                         before != 0 ? i + static_cast<std::int32_t>(std::bit_width(before))
-                                    : (runStart >= 0 ? runStart : i);
+                                    : (run >= 0 ? run : i);
                     clearRange(b, from, i + e);
                 }
             }
             if (valid != 0) {
+                // The white run that reaches the end of the units passed, if any.
                 const int top = static_cast<int>(std::bit_width(valid)) - 1;
-                if (((white >> top) & 1u) == 0) {
-                    runStart = -1;
-                } else if (other != 0) {
-                    runStart = i + static_cast<std::int32_t>(std::bit_width(other));
-                } else if (runStart < 0) {
-                    runStart = i;
-                }
+                const std::int32_t from = other != 0
+                                              ? i + static_cast<std::int32_t>(std::bit_width(other))
+                                              : (run >= 0 ? run : i);
+                run = ((white >> top) & 1u) != 0 ? from : -1;
             }
             if (stopMask != 0) {
+                runStart = run;
                 i = token(i + std::countr_zero(stopMask)) - kBlockUnits;
+                run = runStart;
                 pairEnd = false;
             } else {
                 pairEnd = pairAtEnd != 0;
             }
         }
+        runStart = run;
         if (pairEnd) {
             ++i;
         }
@@ -613,7 +617,7 @@ class EmptyLineClearer {
   public:
     EmptyLineClearer(U* b, std::int32_t n, int delimit) : b_(b), n_(n), delimit_(delimit) {}
 
-    void clearChunk(std::int32_t i) {
+    TAVELIN_BLOCK_INLINE void clearChunk(std::int32_t i) {
         const UnitChunk<U> c(b_, i, n_);
         const std::uint64_t starts = lineEndStarts(c, b_, i, n_, delimit_);
         const std::uint64_t units = c.all() & ~(c.equal(kNul) | c.equal(kCr) | c.equal(kLf));
@@ -754,7 +758,7 @@ class CompactingSweep {
         std::int32_t afterLastEnd = 0;  // in the remaining units
     };
 
-    void mapLine(State& st, std::int32_t i) const {
+    TAVELIN_BLOCK_INLINE void mapLine(State& st, std::int32_t i) const {
         if (!mapping_) {
             return;
         }
@@ -768,7 +772,7 @@ class CompactingSweep {
     // A remaining line starts at the first remaining unit and at the first remaining unit after
     // every remaining line end: a lead unit, or in mode 0 a LF whose remaining predecessor is a
     // CR.
-    void takeBlock(U* b, State& st) {
+    TAVELIN_BLOCK_INLINE void takeBlock(U* b, State& st) {
         const std::int32_t i = st.i;
         const UnitBlock<U> block(b + i);
         const std::uint32_t keep = block.equal(0) ^ 0xFFFFu;
@@ -810,7 +814,7 @@ class CompactingSweep {
         st.out = keepUnits(b, st.out, block, keep, scratch_.data());
     }
 
-    void takeUnit(U* b, State& st) {
+    TAVELIN_BLOCK_INLINE void takeUnit(U* b, State& st) {
         const U c = b[st.i];
         if (c == U(0)) {
             return;

@@ -90,8 +90,8 @@ TAVELIN_BLOCK_INLINE std::int32_t matchFlexibleQuick(bool fold, const U* b, std:
 
 // As matchFlexible, but an empty pattern matches one unit (comment start and end strings).
 template <class U>
-inline std::int32_t matchCommentDelimiter(bool fold, const U* b, std::int32_t n, std::int32_t i,
-                                          const UString<U>& pat) {
+TAVELIN_BLOCK_INLINE std::int32_t matchCommentDelimiter(bool fold, const U* b, std::int32_t n,
+                                                        std::int32_t i, const UString<U>& pat) {
     if (pat.empty()) {
         return i < n ? 1 : 0;
     }
