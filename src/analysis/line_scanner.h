@@ -33,59 +33,44 @@ inline void prepareBuffer(std::vector<U>& text, std::int32_t& length) {
     }
 }
 
-// Positions just after each line end of the text as loaded.
+// The line ends of the text as loaded. With blankLines, also gives what
+// countBlankLines(text, delimit, codeNo, whiteIsBlank) gives (not for JIS text with
+// whiteIsBlank).
 template <class U>
-std::vector<std::int32_t> loadedLineEnds(std::span<const U> text, int delimit) {
-    std::vector<std::int32_t> ends;
-    const U* b = text.data();
-    const auto n = static_cast<std::int32_t>(text.size());
-    int w = 0;
-    for (std::int32_t e = nextLineEnd(b, 0, n, delimit, w); w > 0;
-         e = nextLineEnd(b, ends.back(), n, delimit, w)) {
-        ends.push_back(e + w);
+LoadedLineEnds loadedLineEnds(std::span<const U> text, int delimit,
+                              std::int32_t* blankLines = nullptr, int codeNo = 0,
+                              bool whiteIsBlank = false) {
+    LoadedLineEnds ends;
+    const std::int32_t blanks =
+        walkLineEnds(text, delimit, codeNo, whiteIsBlank, blankLines != nullptr, &ends);
+    if (blankLines != nullptr) {
+        *blankLines = blanks;
     }
     return ends;
+}
+
+// countLines() of the text whose line ends loadedLineEnds() gave.
+template <class U>
+std::int32_t countLinesWithEnds(std::span<const U> text, const LoadedLineEnds& ends, int eofflg) {
+    std::int64_t lines = ends.count;
+    if (eofflg == 1) {
+        for (std::size_t i = static_cast<std::size_t>(ends.tail); i < text.size(); ++i) {
+            if (val(text[i]) > 0x20) {
+                ++lines;
+                break;
+            }
+        }
+    }
+    return clampCount(lines);
 }
 
 // compact() that also gives every remaining line, in table entry order, the number of the
 // loaded line on which its first remaining unit stands.
 template <class U>
-std::int32_t compactMappingLines(std::span<U> text, int delimit,
-                                 const std::vector<std::int32_t>& loadedEnds, LineTable& table) {
-    U* b = text.data();
-    const auto n = static_cast<std::int32_t>(text.size());
-    const unsigned lead = lineEndLead(delimit);
-    std::int32_t out = 0;
-    std::size_t entry = 0;
-    std::size_t loadedLine = 0;
-    bool lineStart = true;
-    for (std::int32_t i = 0; i < n; ++i) {
-        const U c = b[i];
-        if (c == U(0)) {
-            continue;
-        }
-        if (lineStart) {
-            while (loadedLine < loadedEnds.size() && loadedEnds[loadedLine] <= i) {
-                ++loadedLine;
-            }
-            if (entry < table.size()) {
-                table[entry].lineIndex = static_cast<std::int32_t>(loadedLine);
-            }
-            ++entry;
-            lineStart = false;
-        }
-        const unsigned v = val(c);
-        if (delimit == 0) {
-            lineStart = v == kLf && out > 0 && val(b[out - 1]) == kCr;
-        } else {
-            lineStart = lead != 0 && v == lead;
-        }
-        b[out++] = c;
-    }
-    if (out < n) {
-        b[out] = U(0);
-    }
-    return out;
+std::int32_t compactMappingLines(std::span<U> text, int delimit, const LoadedLineEnds& loaded,
+                                 LineTable& table) {
+    std::int32_t lines = 0;
+    return compactCountingLines(text, delimit, false, &loaded, &table, 0, lines);
 }
 
 // Whether the text ends with a line end (the terminator step's test).
@@ -123,19 +108,31 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     if (d == 3) {
         normaliseLineEnds(span());
     }
-    std::vector<std::int32_t> loadedEnds;
-    if (lines != nullptr) {
-        loadedEnds = loadedLineEnds(cspan(), d);
-    }
-    const std::int32_t l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
-
     RuleCache<U> cache(def, env);
+    const bool allCount = (def != nullptr && def->allCount == 1) || s.allcount == 1;
+    // Unless the passes up to the step counts change the text, the blank lines can be counted
+    // in the walk that finds the loaded line ends.
+    const bool unchanged = noCountPassIsIdle(*cache.own()) && !allCount;
+    const bool whiteIsBlank = whiteCountsAsBlank(s, presence);
+    const int blankCode = kWide<U> ? -1 : md.codeNo;
+    const bool blanksWithEnds = lines != nullptr && unchanged && !(blankCode == 4 && whiteIsBlank);
+    std::int32_t blanks = 0;
+
+    LoadedLineEnds loadedEnds;
+    std::int32_t l0 = 0;
+    if (lines != nullptr) {
+        loadedEnds =
+            loadedLineEnds(cspan(), d, blanksWithEnds ? &blanks : nullptr, blankCode, whiteIsBlank);
+        l0 = countLinesWithEnds(cspan(), loadedEnds, s.eofflg);
+    } else {
+        l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
+    }
+
     std::int64_t noCount = 0;
     {
         Scanner<U> sc(text.data(), n, opt, cache);
         noCount = deleteNoCountAreas(sc);
     }
-    const bool allCount = (def != nullptr && def->allCount == 1) || s.allcount == 1;
     if (allCount) {
         if (s.noneflg == 1) {
             Scanner<U> sc(text.data(), n, opt, cache);
@@ -145,10 +142,10 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     }
     md.noCountBytes = clampCount(noCount * unitBytes);
     md.totalBytes = clampCount(std::int64_t{n} * unitBytes - md.noCountBytes);
-    const std::int32_t l1 = analysis::countLines<U>(cspan(), d, s.eofflg);
+    const std::int32_t l1 = unchanged ? l0 : analysis::countLines<U>(cspan(), d, s.eofflg);
     md.totalSteps = l1;
     md.noCountSteps = l0 - l1;
-    md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
+    md.spaceSteps = blanksWithEnds ? blanks : countBlankLines(cspan(), d, md.codeNo, whiteIsBlank);
 
     if (def != nullptr && def->leadingNumbers == 1) {
         deleteLeadingNumbers(span(), d);
@@ -189,20 +186,17 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
         Scanner<U> sc(text.data(), n, opt, cache);
         deleteSpaces(sc, SpaceMode::Trailing);
     }
-    if (def == nullptr || def->spaceCount == 0) {
-        if (withDisplay) {
-            removeEmptyLines(std::span<U>(display->data(), static_cast<std::size_t>(dn)), d,
-                             nullptr);
-        }
-        removeEmptyLines(span(), d, nullptr);
-    }
-
+    const bool dropEmptyLines = def == nullptr || def->spaceCount == 0;
     if (withDisplay) {
-        dn = compact(std::span<U>(display->data(), static_cast<std::size_t>(dn)));
+        const std::span<U> shown(display->data(), static_cast<std::size_t>(dn));
+        if (dropEmptyLines) {
+            removeEmptyLines(shown, d, nullptr);
+        }
+        dn = compact(shown);
     }
-    n = lines != nullptr ? compactMappingLines(span(), d, loadedEnds, *lines) : compact(span());
+    n = compactCountingLines(span(), d, dropEmptyLines, lines != nullptr ? &loadedEnds : nullptr,
+                             lines, s.eofflg, md.actualSteps);
     md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
-    md.actualSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
 
     if (!endsWithLineEnd(cspan(), d)) {
         text[static_cast<std::size_t>(n)] = U(0);

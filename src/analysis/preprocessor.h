@@ -59,10 +59,11 @@ class Preprocessor {
     // The pass: returns the units covered by directive blocks.
     std::int32_t run() {
         const CompiledRules<U>& rs = sc_.rules();
+        QuietSkip<U> quiet(b_, n_, rs.preprocessorPassSet);
         std::int64_t total = 0;
         std::int32_t i = 0;
         while (i < n_) {
-            i = skipQuiet(b_, n_, i, rs.preprocessorPassSet);
+            i = quiet.next(i);
             if (i >= n_) {
                 break;
             }
@@ -302,11 +303,35 @@ class Preprocessor {
         return n_;
     }
 
+    // A directive word, a separator, a macro name and, after "(", the closing ")", read as one
+    // pattern without being put together.
+    struct MacroForm {
+        const UString<U>& word;
+        U separator;
+        const UString<U>& name;
+        std::size_t size() const {
+            return word.size() + 1 + name.size() + (val(separator) == '(' ? 1 : 0);
+        }
+        U operator[](std::size_t j) const {
+            if (j < word.size()) {
+                return word[j];
+            }
+            j -= word.size();
+            if (j == 0) {
+                return separator;
+            }
+            --j;
+            return j < name.size() ? name[j] : static_cast<U>(')');
+        }
+    };
+
     // Match ignoring white space on both sides; returns the text units covered or 0.
-    std::int32_t matchIgnoringSpace(std::int32_t p, const UString<U>& pat) const {
+    template <class Pattern>
+    std::int32_t matchIgnoringSpace(std::int32_t p, const Pattern& pat) const {
+        const std::size_t m = pat.size();
         std::int32_t t = p;
         std::size_t j = 0;
-        while (j < pat.size() && t < n_) {
+        while (j < m && t < n_) {
             const unsigned a = val(b_[t]);
             const unsigned c = val(pat[j]);
             if (a == c) {
@@ -320,10 +345,10 @@ class Preprocessor {
                 return 0;
             }
         }
-        while (j < pat.size() && val(pat[j]) <= 0x20) {
+        while (j < m && val(pat[j]) <= 0x20) {
             ++j;
         }
-        return j == pat.size() ? t - p : 0;
+        return j == m ? t - p : 0;
     }
 
     // Decides part idx of a rule matched at p with its word covering k units: the units the
@@ -335,13 +360,8 @@ class Preprocessor {
                 const UString<U>& word = d.parts[static_cast<std::size_t>(idx)];
                 for (const auto& m : macros()) {
                     for (const unsigned sep : {unsigned(' '), unsigned('(')}) {
-                        UString<U> text = word;
-                        text.push_back(static_cast<U>(sep));
-                        text += m.name;
-                        if (sep == '(') {
-                            text.push_back(static_cast<U>(')'));
-                        }
-                        const std::int32_t len = matchIgnoringSpace(p, text);
+                        const MacroForm form{word, static_cast<U>(sep), m.name};
+                        const std::int32_t len = matchIgnoringSpace(p, form);
                         if (len > 0 && isStandAlone(b_, n_, p, len)) {
                             holds = true;
                             return len;
@@ -367,7 +387,7 @@ class Preprocessor {
             if (insideBlock && d.partCount == 0) {
                 continue;
             }
-            const std::int32_t k = matchFlexible<U>(false, b_, n_, p, d.parts[0]);
+            const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, p, d.parts[0]);
             if (k > 0 && isStandAlone(b_, n_, p, k)) {
                 bool holds = false;
                 Decided out;
@@ -382,7 +402,7 @@ class Preprocessor {
 
     std::int32_t processBlock(std::int32_t start, const Decided& opening) {
         const CompiledRules<U>& rs = sc_.rules();
-        std::array<Level, 16> levels{};
+        std::array<Level, 16> levels;  // entries below depth are set before use
         int depth = 1;
         std::int32_t q = start + opening.length;
         clearRange(b_, start, q);
@@ -409,6 +429,14 @@ class Preprocessor {
             }
             Level& top = levels[static_cast<std::size_t>(depth - 1)];
             const CompiledDirective<U>& t = *top.rule;
+            if (!t.bodySet.always) {
+                const std::int32_t next =
+                    findLowByteIn(b_, q, n_, t.bodySet.bits, t.bodySet.ranges);
+                if (next != q) {
+                    q = next;
+                    continue;  // the units passed need nothing
+                }
+            }
             const unsigned u = val(b_[q]);
             const int w = lineEndAt(b_, n_, q, sc_.delimit());
             if (t.partCount > 0) {
@@ -419,7 +447,7 @@ class Preprocessor {
                     bool matched = false;
                     for (int idx = 1; idx <= t.partCount; ++idx) {
                         const auto& part = t.parts[static_cast<std::size_t>(idx)];
-                        const std::int32_t k = matchFlexible<U>(false, b_, n_, q, part);
+                        const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, q, part);
                         if (k <= 0 || !isStandAlone(b_, n_, q, k)) {
                             continue;
                         }

@@ -60,14 +60,42 @@ inline std::int32_t matchFlexible(bool fold, const U* b, std::int32_t n, std::in
     return t - i;
 }
 
+// One step of matchFlexible() before any pattern space or TAB was matched.
+template <class U>
+TAVELIN_BLOCK_INLINE bool flexibleStepMatches(bool fold, unsigned a, unsigned p) {
+    if (a == kNul) {
+        return false;
+    }
+    if (fold) {
+        a = foldAscii(a);
+        p = foldAscii(p);
+    }
+    return a == p || (isSpaceOrTab(a) && isSpaceOrTab(p));
+}
+
+// matchFlexible() with its first two steps taken inline, where nearly every failing attempt
+// fails.
+template <class U>
+TAVELIN_BLOCK_INLINE std::int32_t matchFlexibleQuick(bool fold, const U* b, std::int32_t n,
+                                                     std::int32_t i, const UString<U>& pat) {
+    if (pat.empty() || i >= n || !flexibleStepMatches<U>(fold, val(b[i]), val(pat[0]))) {
+        return 0;
+    }
+    if (pat.size() >= 2 && !isSpaceOrTab(val(pat[0])) && i + 1 < n &&
+        !flexibleStepMatches<U>(fold, val(b[i + 1]), val(pat[1]))) {
+        return 0;
+    }
+    return matchFlexible<U>(fold, b, n, i, pat);
+}
+
 // As matchFlexible, but an empty pattern matches one unit (comment start and end strings).
 template <class U>
-inline std::int32_t matchCommentDelimiter(bool fold, const U* b, std::int32_t n, std::int32_t i,
-                                          const UString<U>& pat) {
+TAVELIN_BLOCK_INLINE std::int32_t matchCommentDelimiter(bool fold, const U* b, std::int32_t n,
+                                                        std::int32_t i, const UString<U>& pat) {
     if (pat.empty()) {
         return i < n ? 1 : 0;
     }
-    return matchFlexible<U>(fold, b, n, i, pat);
+    return matchFlexibleQuick<U>(fold, b, n, i, pat);
 }
 
 // Whether a match of length k at p stands alone: no identifier unit directly before or after it.
@@ -182,7 +210,7 @@ class Scanner {
     }
 
     // ---- string literal ----
-    std::int32_t scanStringLiteral(std::int32_t p) const {
+    std::int32_t scanStringLiteral(std::int32_t p) {
         const CompiledRules<U>& rs = *cur_;
         const CompiledString<U>* rule = nullptr;
         for (const auto& s : rs.strings) {
@@ -195,7 +223,6 @@ class Scanner {
             return 0;
         }
         std::int32_t q = p + static_cast<std::int32_t>(rule->start.size());
-        UString<U> built;
         const UString<U>* term = &rule->end;
         if (rule->pattern) {
             const std::int32_t from = q;
@@ -222,10 +249,10 @@ class Scanner {
                 while (z > a && val(b_[z - 1]) <= 0x2F) {
                     --z;
                 }
-                built = rule->endBefore;
-                built.append(b_ + a, b_ + z);
-                built += rule->endAfter;
-                term = &built;
+                built_ = rule->endBefore;
+                built_.append(b_ + a, b_ + z);
+                built_ += rule->endAfter;
+                term = &built_;
             }
         }
         const bool endsAtLine = !rule->pattern && !rs.multiLineStrings;
@@ -235,7 +262,21 @@ class Scanner {
         const unsigned e0 = escLen > 0 ? val(rule->escape[0]) : kCr;
         const unsigned t0 = termLen > 0 ? val((*term)[0]) : kCr;
         const bool sjis = codeNo_ == 2;
+        // With the rule's own end string the units that need a look are known beforehand.
+        const StartSet* body =
+            (term == &rule->end && termLen > 0) ? (sjis ? &rule->bodySjis : &rule->body) : nullptr;
         while (q < n_) {
+            if (body != nullptr) {
+                // Literals are short: the next block usually holds what is looked for.
+                const std::uint32_t m = q + kBlockUnits <= n_ && body->ranges.usable
+                                            ? UnitBlock<U>(b_ + q).lowByteIn(body->ranges)
+                                            : 0;
+                q = m != 0 ? q + std::countr_zero(m)
+                           : findLowByteIn(b_, q, n_, body->bits, body->ranges);
+                if (q >= n_) {
+                    break;
+                }
+            }
             const unsigned c = val(b_[q]);
             if (c != e0 && c != t0 && c != kCr && c != kLf && termLen > 0 &&
                 !(sjis && isSjisLead(c))) {
@@ -281,7 +322,7 @@ class Scanner {
     std::int32_t scanComment(std::int32_t p, CommentMode mode, int nestLimit) {
         const CompiledRules<U>& rs = *cur_;
         for (const auto& s : rs.nonComments) {
-            const std::int32_t k = matchFlexible<U>(false, b_, n_, p, s);
+            const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, p, s);
             if (k > 0) {
                 return k;
             }
@@ -303,7 +344,7 @@ class Scanner {
             const CompiledDelimited<U>* rule;
             int counter;
         };
-        std::array<Level, 16> stack{};
+        std::array<Level, 16> stack;  // entries below depth are set before use
         int depth = 1;
         stack[0] = Level{first, 0};
         const int limit = nestLimit < 1 ? 1 : (nestLimit > 16 ? 16 : nestLimit);
@@ -412,7 +453,7 @@ class Scanner {
     std::int32_t scanNoCountArea(std::int32_t p) {
         const CompiledRules<U>& rs = *cur_;
         auto starts = [&](const CompiledDelimited<U>& r, std::int32_t at) -> std::int32_t {
-            const std::int32_t k = matchFlexible<U>(r.fold, b_, n_, at, r.start);
+            const std::int32_t k = matchFlexibleQuick<U>(r.fold, b_, n_, at, r.start);
             if (k > 0 && (r.placement == 0 || isStandAlone(b_, n_, at, k))) {
                 return k;
             }
@@ -431,7 +472,7 @@ class Scanner {
         if (first == nullptr) {
             return 0;
         }
-        std::array<const CompiledDelimited<U>*, 16> stack{};
+        std::array<const CompiledDelimited<U>*, 16> stack;  // entries below depth are set
         int depth = 1;
         stack[0] = first;
         bool reachedEnd = false;
@@ -449,7 +490,7 @@ class Scanner {
                 if (t.endSet.test(u)) {
                     std::int32_t k = 0;
                     for (const auto& e : t.ends) {
-                        k = matchFlexible<U>(t.fold, b_, n_, q, e);
+                        k = matchFlexibleQuick<U>(t.fold, b_, n_, q, e);
                         if (k > 0 && (t.placement == 0 || isStandAlone(b_, n_, q, k))) {
                             break;
                         }
@@ -586,6 +627,7 @@ class Scanner {
     std::array<RegionLevel, kRegionLimit> regions_{};
     int regionDepth_ = 0;
     WildcardMemo memo_;
+    UString<U> built_;  // the end string a pattern literal builds
 };
 
 // ---- Passes ---------------------------------------------------------------------------------
@@ -600,11 +642,55 @@ inline std::int32_t skipQuiet(const U* b, std::int32_t n, std::int32_t i, const 
     if (set.always) {
         return i;
     }
-    while (i < n && !set.bits[val(b[i]) & 0xFFu]) {
-        ++i;
-    }
-    return i;
+    return findLowByteIn(b, i, n, set.bits, set.ranges);
 }
+
+// skipQuiet() for one pass over one text: keeps the masks of the 64 units after the last search,
+// so that closely spaced constructs do not search the same units again. The pass may change
+// units only before the position it asks from.
+template <class U>
+class QuietSkip {
+  public:
+    QuietSkip(const U* b, std::int32_t n, const StartSet& set) : b_(b), n_(n), set_(set) {}
+
+    const StartSet& set() const { return set_; }
+
+    std::int32_t next(std::int32_t i) {
+        if (set_.always || !set_.ranges.usable) {
+            return skipQuiet(b_, n_, i, set_);
+        }
+        if (i >= base_ && i - base_ < kWindow) {
+            const std::uint64_t m = hits_ & (~std::uint64_t{0} << (i - base_));
+            if (m != 0) {
+                return base_ + std::countr_zero(m);
+            }
+            i = base_ + kWindow;
+        }
+        for (; i + kWindow <= n_; i += kWindow) {
+            prefetchUnits(b_ + i + 8 * kWindow);
+            std::uint64_t m = 0;
+            for (int k = 0; k < kWindow / kBlockUnits; ++k) {
+                const std::uint64_t h =
+                    UnitBlock<U>(b_ + i + k * kBlockUnits).lowByteIn(set_.ranges);
+                m |= h << (k * kBlockUnits);
+            }
+            if (m != 0) {
+                base_ = i;
+                hits_ = m;
+                return i + std::countr_zero(m);
+            }
+        }
+        return skipQuiet(b_, n_, i, set_);
+    }
+
+  private:
+    static constexpr std::int32_t kWindow = 64;
+    const U* b_;
+    std::int32_t n_;
+    const StartSet& set_;
+    std::int32_t base_ = -kWindow;
+    std::uint64_t hits_ = 0;
+};
 
 // Steps over a string literal or a region switch starting at i (the comment and no-count passes
 // keep both); returns the units passed, at least 1.
@@ -626,29 +712,34 @@ inline std::int32_t skipLiteralOrRegion(Scanner<U>& sc, const CompiledRules<U>& 
     return 1;
 }
 
+// Whether deleteNoCountAreas() leaves every text as it is under these rules.
+template <class U>
+bool noCountPassIsIdle(const CompiledRules<U>& own) {
+    // Without areas and regions the pass only skips comments and literals; it can change the
+    // text only through a comment rule that clears its line head.
+    bool clearsHeads = false;
+    for (const auto& r : own.comments) {
+        clearsHeads = clearsHeads || r.deleteLineHead;
+    }
+    return own.noCounts.empty() && own.regions.empty() && !clearsHeads;
+}
+
 // Deletes the no-count areas; returns the units they covered (with the white space and line
 // end counted after each).
 template <class U>
 std::int32_t deleteNoCountAreas(Scanner<U>& sc) {
-    {
-        // Without areas and regions the pass only skips comments and literals; it can change
-        // the text only through a comment rule that clears its line head.
-        const CompiledRules<U>& own = sc.rules();
-        bool clearsHeads = false;
-        for (const auto& r : own.comments) {
-            clearsHeads = clearsHeads || r.deleteLineHead;
-        }
-        if (own.noCounts.empty() && own.regions.empty() && !clearsHeads) {
-            return 0;
-        }
+    if (noCountPassIsIdle(sc.rules())) {
+        return 0;
     }
     U* b = sc.data();
     const std::int32_t n = sc.size();
+    QuietSkip<U> quiet(b, n, sc.rules().noCountPassSet);
     std::int64_t total = 0;
     std::int32_t i = 0;
     while (i < n) {
         if (sc.regionDepth() == 0) {
-            i = skipQuiet(b, n, i, sc.rules().noCountPassSet);
+            const StartSet& set = sc.rules().noCountPassSet;
+            i = &set == &quiet.set() ? quiet.next(i) : skipQuiet(b, n, i, set);
             if (i >= n) {
                 break;
             }
@@ -680,11 +771,13 @@ template <class U>
 std::int32_t deleteComments(Scanner<U>& sc) {
     U* b = sc.data();
     const std::int32_t n = sc.size();
+    QuietSkip<U> quiet(b, n, sc.rules().commentPassSet);
     std::int64_t total = 0;
     std::int32_t i = 0;
     while (i < n) {
         if (sc.regionDepth() == 0) {
-            i = skipQuiet(b, n, i, sc.rules().commentPassSet);
+            const StartSet& set = sc.rules().commentPassSet;
+            i = &set == &quiet.set() ? quiet.next(i) : skipQuiet(b, n, i, set);
             if (i >= n) {
                 break;
             }
@@ -713,9 +806,10 @@ void deleteListedStrings(Scanner<U>& sc) {
     if (rs.deleteStrings.empty()) {
         return;  // literals are kept anyway
     }
+    QuietSkip<U> quiet(b, n, rs.listedPassSet);
     std::int32_t i = 0;
     while (i < n) {
-        i = skipQuiet(b, n, i, rs.listedPassSet);
+        i = quiet.next(i);
         if (i >= n) {
             break;
         }
@@ -730,7 +824,7 @@ void deleteListedStrings(Scanner<U>& sc) {
         bool removed = false;
         if (rs.deleteStringSet.test(u)) {
             for (const auto& s : rs.deleteStrings) {
-                const std::int32_t k = matchFlexible<U>(false, b, n, i, s);
+                const std::int32_t k = matchFlexibleQuick<U>(false, b, n, i, s);
                 if (k > 0) {
                     clearRange(b, i, i + k);
                     i += k;

@@ -21,9 +21,12 @@ namespace tavelin::analysis {
 struct StartSet {
     std::array<bool, 256> bits{};
     bool always = false;
+    ByteRanges ranges;  // bits as ranges for block skips; usable only after seal()
 
     bool test(unsigned u) const { return always || bits[u & 0xFFu]; }
     void add(unsigned u) { bits[u & 0xFFu] = true; }
+    // Prepares the block skip over units outside the set; the set must not change afterwards.
+    void seal() { ranges = always ? ByteRanges{} : ByteRanges::of(bits); }
     void merge(const StartSet& o) {
         always = always || o.always;
         for (std::size_t i = 0; i < bits.size(); ++i) {
@@ -99,6 +102,10 @@ struct CompiledString {
     bool endHasSlot = false;
     UString<U> endBefore;  // end split at "%s"
     UString<U> endAfter;
+    // Units inside the literal that need a look with the rule's own end string: the first units
+    // of the escape and of the end, CR and LF, and for Shift-JIS text the lead bytes.
+    StartSet body;
+    StartSet bodySjis;
 };
 
 template <class U>
@@ -117,6 +124,9 @@ struct CompiledDirective {
     std::array<int, 9> kinds{};
     std::array<UString<U>, 9> parts;
     StartSet continuationSet;  // first units of parts[1..partCount]
+    // Units inside the directive's block that need a look: CR, LF, comment and literal starts
+    // and, for a conditional block, its other parts and nested directives.
+    StartSet bodySet;
 };
 
 template <class U>
@@ -253,6 +263,20 @@ inline std::unique_ptr<CompiledRules<U>> compileRules(const ExtensionDefinition*
         s.end = toUnits<U>(r.end, widen);
         s.escape = toUnits<U>(r.escape, widen);
         splitAtSlot<U>(s.end, s.endBefore, s.endAfter, s.endHasSlot);
+        s.body.add(s.escape.empty() ? kCr : val(s.escape[0]));
+        if (!s.end.empty()) {
+            s.body.add(val(s.end[0]));
+        }
+        s.body.add(kCr);
+        s.body.add(kLf);
+        s.bodySjis = s.body;
+        for (unsigned u = 0; u < 256; ++u) {
+            if (isSjisLead(u)) {
+                s.bodySjis.add(u);
+            }
+        }
+        s.body.seal();
+        s.bodySjis.seal();
         c.stringSet.addExact(s.start);
         c.strings.push_back(std::move(s));
     }
@@ -299,8 +323,23 @@ inline std::unique_ptr<CompiledRules<U>> compileRules(const ExtensionDefinition*
     c.preprocessorPassSet = c.directiveSet;
     c.preprocessorPassSet.merge(c.commentSet);
     c.preprocessorPassSet.merge(c.stringSet);
+    for (auto& d : c.directives) {
+        d.bodySet = c.commentSet;
+        d.bodySet.merge(c.stringSet);
+        d.bodySet.add(kCr);
+        d.bodySet.add(kLf);
+        if (d.partCount > 0) {
+            d.bodySet.merge(d.continuationSet);
+            d.bodySet.merge(c.directiveSet);
+        }
+        d.bodySet.seal();
+    }
     c.listedPassSet = c.stringSet;
     c.listedPassSet.merge(c.deleteStringSet);
+    c.noCountPassSet.seal();
+    c.commentPassSet.seal();
+    c.preprocessorPassSet.seal();
+    c.listedPassSet.seal();
     return out;
 }
 

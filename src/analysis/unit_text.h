@@ -3,10 +3,13 @@
 // UTF-16 text; the passes are templates over the unit type.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <type_traits>
+
+#include "analysis/unit_blocks.h"
 
 namespace tavelin::analysis {
 
@@ -52,11 +55,97 @@ inline std::int32_t findUnit(const U* b, std::int32_t from, std::int32_t n, unsi
         return n;
     }
     if constexpr (!kWide<U>) {
-        const void* hit =
-            std::memchr(b + from, static_cast<int>(u), static_cast<std::size_t>(n - from));
+        // Lines and literals are short: look at the next blocks in place before calling memchr.
+        std::int32_t i = from;
+        if constexpr (kVectorBlocks) {
+            for (int k = 0; k < 4 && i + kBlockUnits <= n; ++k, i += kBlockUnits) {
+                const std::uint32_t m = UnitBlock<U>(b + i).equal(u);
+                if (m != 0) {
+                    return i + std::countr_zero(m);
+                }
+            }
+        }
+        const void* hit = std::memchr(b + i, static_cast<int>(u), static_cast<std::size_t>(n - i));
         return hit == nullptr ? n : static_cast<std::int32_t>(static_cast<const U*>(hit) - b);
     } else {
-        return static_cast<std::int32_t>(std::find(b + from, b + n, static_cast<U>(u)) - b);
+        return findEqualUnit(b, from, n, u);
+    }
+}
+
+// The unit a line end of this mode starts with (0 when the mode has none).
+inline unsigned lineEndLead(int delimit) {
+    switch (delimit) {
+        case 0:
+        case 1:
+            return kCr;
+        case 2:
+        case 3:
+            return kLf;
+        default:
+            return 0;
+    }
+}
+
+// Walks the line ends of a text in order, as repeated nextLineEnd calls from the end of the
+// previous line end would find them. Units before the line end last returned may be changed
+// while walking (a pass may clear a line end it has seen), later ones may not.
+template <class U>
+class LineEndCursor {
+  public:
+    LineEndCursor(const U* b, std::int32_t n, int delimit)
+        : b_(b),
+          n_(n),
+          pairs_(delimit == 0),
+          none_(lineEndLead(delimit) == 0),
+          units_(b, 0, none_ ? 0 : n, lineEndLead(delimit)) {}
+
+    // Start of the next line end (n when there is none) and its width (0 when there is none).
+    std::int32_t next(int& width) {
+        width = 0;
+        if (none_) {
+            return n_;
+        }
+        for (std::int32_t i = units_.next(); i < n_; i = units_.next()) {
+            if (!pairs_) {
+                width = 1;
+                return i;
+            }
+            // CR LF pairs cannot overlap, so every CR that a LF follows starts one.
+            if (i + 1 < n_ && static_cast<unsigned>(b_[i + 1]) == kLf) {
+                width = 2;
+                return i;
+            }
+        }
+        width = 0;
+        return n_;
+    }
+
+  private:
+    const U* b_;
+    std::int32_t n_;
+    bool pairs_;
+    bool none_;
+    UnitCursor<U> units_;
+};
+
+// Starts of the line ends among the units of a chunk at i, as LineEndCursor finds them.
+template <class U>
+TAVELIN_BLOCK_INLINE std::uint64_t lineEndStarts(const UnitChunk<U>& c, const U* b, std::int32_t i,
+                                                 std::int32_t n, int delimit) {
+    switch (delimit) {
+        case 0: {
+            const std::int32_t end = i + c.size();
+            const std::uint64_t nextLf =
+                (end < n && val(b[end]) == kLf) ? std::uint64_t{1} << (c.size() - 1) : 0;
+            return c.equal(kCr) & ((c.equal(kLf) >> 1) | nextLf);
+        }
+        case 1:
+            return c.equal(kCr);
+        case 2:
+        case 3:
+            return c.equal(kLf);
+        default:
+            return 0;
     }
 }
 
@@ -88,20 +177,6 @@ inline std::int32_t nextLineEnd(const U* b, std::int32_t from, std::int32_t n, i
         }
         default:
             return n;
-    }
-}
-
-// The unit a line end of this mode starts with (0 when the mode has none).
-inline unsigned lineEndLead(int delimit) {
-    switch (delimit) {
-        case 0:
-        case 1:
-            return kCr;
-        case 2:
-        case 3:
-            return kLf;
-        default:
-            return 0;
     }
 }
 
