@@ -120,7 +120,7 @@ const std::vector<MacroEntry>& LoaderMacros::macrosFor(int slot) {
     if (kept != lists_.end()) {
         return kept->second;
     }
-    ensureMacros(table_, settings_, folder_, slot);
+    ensureMacros(table_, settings_, folders_, slot);
     std::vector<MacroEntry>& list = lists_[slot];
     if (table_.macroTableOwner == slot && slot >= 0) {
         list = table_.macroTable;

@@ -41,8 +41,8 @@ int runProcessingView(int index, ModulePanes& panes, const CounterSettings& sett
 // them at the same time.
 class LoaderMacros final : public MacroProvider {
   public:
-    LoaderMacros(ExtensionTable& table, const CounterSettings& settings, std::string programFolder)
-        : table_(table), settings_(settings), folder_(std::move(programFolder)) {}
+    LoaderMacros(ExtensionTable& table, const CounterSettings& settings, DataFolders folders)
+        : table_(table), settings_(settings), folders_(std::move(folders)) {}
     const std::vector<MacroEntry>& macrosFor(int slot) override;
     // Drops the kept lists: the next request reads the definition file again.
     void forget();
@@ -50,7 +50,7 @@ class LoaderMacros final : public MacroProvider {
   private:
     ExtensionTable& table_;
     const CounterSettings& settings_;
-    std::string folder_;
+    DataFolders folders_;
     std::mutex mutex_;
     std::map<int, std::vector<MacroEntry>> lists_;
 };

@@ -45,7 +45,7 @@ std::int32_t selectorIndex(std::int32_t value, std::int32_t count) {
 MainController::MainController(Session& session, WindowPort& window)
     : session_(session),
       window_(window),
-      preparation_(session.extensions, session.counterSettings, session.programFolder) {}
+      preparation_(session.extensions, session.counterSettings, session.dataFolders()) {}
 
 void MainController::enterBusyState() {
     if (busyDepth_++ == 0) {
@@ -543,7 +543,8 @@ void MainController::unattendedReport() {
     ReportPathInputs in;
     in.panes = &session_.panes;
     in.outPath = &session_.counterSettings.outpath;
-    in.programFolder = session_.programFolder;
+    in.programFolder = session_.defaultReportFolder.empty() ? session_.programFolder
+                                                            : session_.defaultReportFolder;
     in.reportFolder = session_.options.reportFolder;
     in.reportName = session_.options.reportName;
     if (buildReportPath(in, path) != 0) {

@@ -11,9 +11,8 @@ namespace tavelin {
 
 class ProgramPreparation {
   public:
-    ProgramPreparation(ExtensionTable& table, const CounterSettings& settings,
-                       std::string programFolder)
-        : macros_(table, settings, std::move(programFolder)),
+    ProgramPreparation(ExtensionTable& table, const CounterSettings& settings, DataFolders folders)
+        : macros_(table, settings, std::move(folders)),
           env_(programRuleEnvironment(table, &macros_)),
           preparation_(env_, macros_) {}
     ProgramPreparation(const ProgramPreparation&) = delete;

@@ -1,9 +1,13 @@
 #include "app/program.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/console_message_sink.h"
@@ -24,7 +28,45 @@ void report(MessageSink* messages, std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: tavelin [/exec] [/a<after-file>] [/b<before-file>] [/s] [/p<folder>] [/n<name>] [/r]\n"
+    "               [/f<data-file>] [/ml]\n"
+    "       tavelin --help | --version\n"
+    "\n"
+    "Shows two versions of a source module side by side and counts the changed steps.\n"
+    "\n"
+    "  /exec           run the processing at start (whole argument, any case)\n"
+    "  /a<path>        the module after the change (at most 521 characters)\n"
+    "  /b<path>        the module before the change (at most 521 characters)\n"
+    "  /s              silent: start minimised, suppress the start-up messages; with /exec,\n"
+    "                  write the HTML report and exit without a window\n"
+    "  /p<name>        sub-folder of the automatic report (at most 15 characters)\n"
+    "  /n<name>        base name of the automatic report (at most 9 characters)\n"
+    "  /r              with /exec: the current-state comparison instead of the step comparison\n"
+    "  /f<path>        the detailed data file (default: $TEMP/TaveDat168.dat)\n"
+    "  /ml             allow several instances; the viewer settings are then not saved\n"
+    "\n"
+    "A switch is recognised by its first two characters, any case; its value follows without a\n"
+    "space. Exit codes: 0 normal end (with /exec /s: the report was written); 1 refused, another\n"
+    "instance runs; 2 with /exec /s no report was written, or the run failed.\n";
+
+}  // namespace
+
 int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
+    // What command-line users ask for first; nothing is locked, read or written for it.
+    for (std::string_view arg : args) {
+        if (arg == "--help") {
+            std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            std::puts("Tavelin 1.68E");
+            return kExitOk;
+        }
+    }
+
     // /ml decides the guard, so it is looked for before anything else.
     const bool multiLaunch = scanMultiLaunch(args);
 
@@ -42,6 +84,16 @@ int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
         session->messages = host.messages;
         session->programFolder = host.programFolder;
         session->workFolder = host.workFolder;
+        // An installed program folder that this user cannot write: per-user files.
+        const bool writable =
+            host.programFolderWritable.value_or(folderWritable(host.programFolder));
+        if (writable || host.userFolder.empty()) {
+            session->folders = DataFolders(host.programFolder);
+            session->defaultReportFolder = host.programFolder;
+        } else {
+            session->folders = DataFolders(host.programFolder, host.userFolder);
+            session->defaultReportFolder = host.currentFolder;
+        }
         session->tabWidth = 8;
         session->saveSettingsAtExit = false;
 
@@ -83,6 +135,9 @@ int runProgram(int argc, char** argv, std::function<int(Session&)> controller,
     host.messages = messages != nullptr ? messages : &console;
     host.programFolder = programFolder(argc > 0 && argv != nullptr ? argv[0] : nullptr);
     host.workFolder = workFolder(host.programFolder);
+    host.userFolder = userConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    std::error_code ec;
+    host.currentFolder = std::filesystem::current_path(ec).string();
     host.controller = std::move(controller);
     return runProgram(args, host);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,12 @@ struct ProgramHost {
     MessageSink* messages = nullptr;
     std::string programFolder;
     std::string workFolder;
+    // Whether the program folder can be written (empty: found out by trying). When it cannot,
+    // the viewer settings live in userFolder, files there take precedence over the bundled ones,
+    // and an automatic report without [OUTPATH] goes to currentFolder.
+    std::optional<bool> programFolderWritable;
+    std::string userFolder;
+    std::string currentFolder;
     // Runs between the start-up reading and the exit (default: runController).
     std::function<int(Session&)> controller;
 };

@@ -7,6 +7,7 @@
 
 #include "app/startup_options.h"
 #include "datafiles/counter_settings.h"
+#include "datafiles/data_folders.h"
 #include "datafiles/extension_table.h"
 #include "datafiles/module_panes.h"
 #include "datafiles/records.h"
@@ -23,6 +24,16 @@ struct Session {
     // Both without a trailing separator.
     std::string programFolder;
     std::string workFolder;
+    // Where settings and definitions are read from and the viewer settings written to (the
+    // per-user folder when the program folder cannot be written), and the folder of an automatic
+    // report when [OUTPATH] is empty (the program folder, else the current directory). Empty:
+    // the program folder for everything.
+    DataFolders folders;
+    std::string defaultReportFolder;
+
+    DataFolders dataFolders() const {
+        return folders.program.empty() ? DataFolders(programFolder) : folders;
+    }
 
     ViewerSettings viewerSettings;    // "tavesyst.dat"
     CounterSettings counterSettings;  // from the data file, else "vaelsyst.dat"

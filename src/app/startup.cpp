@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "datafiles/data_file.h"
 #include "datafiles/extension_loader.h"
@@ -19,7 +21,8 @@ void startupReading(Session& session) {
     auto data = std::make_unique<DetailedData>();
 
     // The viewer's own settings.
-    if (readViewerSettingsFile(session.viewerSettings, session.programFolder) != 0) {
+    const DataFolders folders = session.dataFolders();
+    if (readViewerSettingsFile(session.viewerSettings, folders.settings()) != 0) {
         showUnlessSilent(session, kMsgSystemFileInvalid);
     }
 
@@ -39,13 +42,12 @@ void startupReading(Session& session) {
         session.noDataFile = 0;
     } else {
         *data = DetailedData{};
-        readCounterSettingsFile(session.counterSettings, session.programFolder);
+        readCounterSettingsFile(session.counterSettings, folders);
         session.noDataFile = 1;
     }
 
     // The language definitions the counter settings list.
-    if (loadExtensionDefinitions(session.extensions, session.counterSettings,
-                                 session.programFolder) != 0) {
+    if (loadExtensionDefinitions(session.extensions, session.counterSettings, folders) != 0) {
         showUnlessSilent(session, kMsgExtensionInvalid);
     }
 
@@ -66,7 +68,13 @@ int saveSettingsAtExit(Session& session) {
     if (!session.saveSettingsAtExit) {
         return 0;
     }
-    const int rc = writeViewerSettings(session.viewerSettings, session.programFolder);
+    const DataFolders folders = session.dataFolders();
+    if (!folders.user.empty()) {
+        // The per-user folder is made by the first save.
+        std::error_code ec;
+        std::filesystem::create_directories(folders.user, ec);
+    }
+    const int rc = writeViewerSettings(session.viewerSettings, folders.settings());
     if (rc == kViewerSettingsWriteFailed) {
         showUnlessSilent(session, kMsgCannotSaveSettings);
     }

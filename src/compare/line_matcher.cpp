@@ -105,12 +105,23 @@ class LineEndFinder {
     bool nulKnown_ = false;
 };
 
+std::uint64_t hashBytes(const unsigned char* p, std::size_t n);
+
 template <class Unit>
-LineSplit splitLines(const Unit* text, std::size_t length, std::int32_t delimiter) {
+std::uint64_t hashLine(const Unit* p, std::uint32_t len);
+
+// Splits the text into lines; with `hashes`, also gives each line's content hash (taken from
+// `keys`, the text itself or its case-folded copy, while the line is in the cache).
+template <class Unit>
+LineSplit splitLines(const Unit* text, std::size_t length, std::int32_t delimiter,
+                     const Unit* keys = nullptr, std::vector<std::uint64_t>* hashes = nullptr) {
     LineSplit split;
     split.length = static_cast<std::int64_t>(length);
-    split.starts.reserve(length / 32 + 16);
-    split.lengths.reserve(length / 32 + 16);
+    split.starts.reserve(length / 24 + 16);
+    split.lengths.reserve(length / 24 + 16);
+    if (hashes != nullptr) {
+        hashes->reserve(length / 24 + 16);
+    }
     const std::size_t width = delimiter == 0 ? 2 : 1;
     LineEndFinder<Unit> finder(text, length, delimiter);
     std::size_t pos = 0;
@@ -122,6 +133,9 @@ LineSplit splitLines(const Unit* text, std::size_t length, std::int32_t delimite
         }
         split.starts.push_back(static_cast<std::int64_t>(pos));
         split.lengths.push_back(static_cast<std::uint32_t>(content));
+        if (hashes != nullptr) {
+            hashes->push_back(hashLine(keys + pos, static_cast<std::uint32_t>(content)));
+        }
         pos = end + width;
     }
     split.count = static_cast<std::int32_t>(split.lengths.size());
@@ -160,6 +174,13 @@ std::uint64_t hashBytes(const unsigned char* p, std::size_t n) {
     return mix(h);
 }
 
+template <class Unit>
+std::uint64_t hashLine(const Unit* p, std::uint32_t len) {
+    return len == 0 ? mix(0x1234567ULL)
+                    : hashBytes(reinterpret_cast<const unsigned char*>(p),
+                                static_cast<std::size_t>(len) * sizeof(Unit));
+}
+
 // Ids of the lines of one side and, per id, the sorted positions where it occurs.
 struct SideIds {
     std::vector<std::int32_t> ids;
@@ -192,45 +213,19 @@ class Interner {
   public:
     // The table starts small and doubles as distinct lines arrive, so its size follows the
     // number of distinct lines rather than the number of lines.
-    explicit Interner(std::size_t expectedLines) {
+    // emptyFirst: the empty line takes id 0 before any other.
+    Interner(std::size_t expectedLines, bool emptyFirst) {
         const std::size_t cap = 1024;
         reps_.reserve(std::min<std::size_t>(expectedLines + 1, 1 << 16));
         slots_.assign(cap, 0);
         mask_ = cap - 1;
-        const Unit* none = nullptr;
-        intern(none, 0, hash(none, 0));  // id 0: the empty line
-    }
-
-    static std::uint64_t hash(const Unit* p, std::uint32_t len) {
-        return len == 0 ? mix(0x1234567ULL)
-                        : hashBytes(reinterpret_cast<const unsigned char*>(p),
-                                    static_cast<std::size_t>(len) * sizeof(Unit));
-    }
-
-    // The hashes of every line of one side (independent of the table, so both sides can be
-    // hashed at once).
-    static std::vector<std::uint64_t> hashAll(const Unit* keys, const LineSplit& split) {
-        std::vector<std::uint64_t> hashes(static_cast<std::size_t>(split.count));
-        for (std::size_t i = 0; i < hashes.size(); ++i) {
-            hashes[i] = hash(keys + split.starts[i], split.lengths[i]);
-        }
-        return hashes;
-    }
-
-    // Interns every line of one side: ids[i] = id of [keys + starts[i], + lengths[i]), whose
-    // hash is hashes[i]. The slots are prefetched ahead, so the table's cache misses overlap.
-    void internAll(const Unit* keys, const LineSplit& split,
-                   const std::vector<std::uint64_t>& hashes, std::vector<std::int32_t>& ids) {
-        constexpr std::size_t kAhead = 16;
-        const auto n = static_cast<std::size_t>(split.count);
-        ids.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i + kAhead < n) {
-                TAVELIN_PREFETCH(&slots_[static_cast<std::size_t>(hashes[i + kAhead]) & mask_]);
-            }
-            ids[i] = intern(keys + split.starts[i], split.lengths[i], hashes[i]);
+        if (emptyFirst) {
+            const Unit* none = nullptr;
+            intern(none, 0, hash(none, 0));
         }
     }
+
+    static std::uint64_t hash(const Unit* p, std::uint32_t len) { return hashLine(p, len); }
 
     std::int32_t intern(const Unit* p, std::uint32_t len, std::uint64_t h) {
         const std::uint64_t tag = h & 0xFFFFFFFF00000000ULL;
@@ -634,36 +629,57 @@ class PreparedTexts {
         lenA_ = std::min(after.size(), kMaxUnits);
         lenB_ = std::min(before.size(), kMaxUnits);
 
-        // Each side is split, case-folded when case is ignored, and hashed on its own thread;
-        // the lines are then interned from the folded copies.
+        // Each side is case-folded when case is ignored, split and hashed on its own thread.
         std::array<std::vector<Unit>, 2> folded;
         std::array<const Unit*, 2> keys{after.data(), before.data()};
         std::array<std::vector<std::uint64_t>, 2> hashes;
         forBothSides([&](int side) {
+            const auto s = static_cast<std::size_t>(side);
             const std::span<const Unit> text = side == 0 ? after : before;
             const std::size_t len = side == 0 ? lenA_ : lenB_;
-            LineSplit& split = side == 0 ? splitA_ : splitB_;
-            split = splitLines(text.data(), len, delimiter);
             if (options.ignoreCase) {
-                std::vector<Unit>& f = folded[static_cast<std::size_t>(side)];
-                f.resize(len);
+                folded[s].resize(len);
                 for (std::size_t i = 0; i < len; ++i) {
-                    f[i] = foldUnit(text[i]);
+                    folded[s][i] = foldUnit(text[i]);
                 }
-                keys[static_cast<std::size_t>(side)] = f.data();
+                keys[s] = folded[s].data();
             }
-            hashes[static_cast<std::size_t>(side)] =
-                Interner<Unit>::hashAll(keys[static_cast<std::size_t>(side)], split);
+            (side == 0 ? splitA_ : splitB_) =
+                splitLines(text.data(), len, delimiter, keys[s], &hashes[s]);
         });
-
-        Interner<Unit> interner(static_cast<std::size_t>(splitA_.count) +
-                                static_cast<std::size_t>(splitB_.count));
         a_.n = splitA_.count;
         b_.n = splitB_.count;
-        interner.internAll(keys[0], splitA_, hashes[0], a_.ids);
-        interner.internAll(keys[1], splitB_, hashes[1], b_.ids);
+        a_.ids.assign(static_cast<std::size_t>(a_.n), 0);
+        b_.ids.assign(static_cast<std::size_t>(b_.n), 0);
+
+        // The lines are interned in two tables at once, each taking the lines whose hash has
+        // its top bit; a line's id is 1 + 2 * (its number in its table) + the table, and the
+        // empty line is 0 (what a used-up side reads). Equal lines always meet in one table, so
+        // equal ids mean equal lines, and the ids do not depend on the threads' timing.
+        std::array<std::int32_t, 2> sizes{0, 0};
+        forBothSides([&](int part) {
+            Interner<Unit> interner(static_cast<std::size_t>(a_.n + b_.n) / 2, false);
+            const auto bit = static_cast<std::uint64_t>(part);
+            auto internSide = [&](const LineSplit& split, const Unit* key,
+                                  const std::vector<std::uint64_t>& h,
+                                  std::vector<std::int32_t>& ids) {
+                const auto n = static_cast<std::size_t>(split.count);
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (split.lengths[i] == 0 || (h[i] >> 63) != bit) {
+                        continue;
+                    }
+                    ids[i] = 1 +
+                             2 * interner.intern(key + split.starts[i], split.lengths[i], h[i]) +
+                             part;
+                }
+            };
+            internSide(splitA_, keys[0], hashes[0], a_.ids);
+            internSide(splitB_, keys[1], hashes[1], b_.ids);
+            sizes[static_cast<std::size_t>(part)] = interner.size();
+        });
         hashes = {};
-        forBothSides([&](int side) { buildOccurrences(side == 0 ? a_ : b_, interner.size()); });
+        const std::int32_t numIds = 1 + 2 * std::max(sizes[0], sizes[1]);
+        forBothSides([&](int side) { buildOccurrences(side == 0 ? a_ : b_, numIds); });
     }
 
     MatchResult run(std::int32_t resyncCount, LineTable& afterLines, LineTable& beforeLines,

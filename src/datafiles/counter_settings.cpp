@@ -128,12 +128,12 @@ int readCounterSettings(CounterSettings& settings, std::string_view bytes,
     return readCounterSettings(settings, bytes, programFolder, &lastWriteFileTime);
 }
 
-int readCounterSettingsFile(CounterSettings& settings, const std::string& programFolder) {
+int readCounterSettingsFile(CounterSettings& settings, const DataFolders& folders) {
     std::string bytes;
-    if (!readWholeFile(joinPath(programFolder, kCounterSettingsFileName), bytes)) {
+    if (!readWholeFile(folders.find(kCounterSettingsFileName), bytes)) {
         return -1;
     }
-    return readCounterSettings(settings, bytes, programFolder);
+    return readCounterSettings(settings, bytes, folders.program);
 }
 
 void decodeCounterSettingsBlock(std::span<const unsigned char> block, CounterSettings& settings) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "datafiles/data_folders.h"
+
 namespace tavelin {
 
 // Rows of the [EXTFILE] list.
@@ -134,9 +136,10 @@ int readCounterSettings(CounterSettings& settings, std::string_view bytes,
                         const std::string& programFolder,
                         bool (*fileTime)(const std::string&, std::uint64_t&));
 
-// Reads "vaelsyst.dat" from the program folder. Returns -1, changing nothing, when the file
-// cannot be read; otherwise as readCounterSettings.
-int readCounterSettingsFile(CounterSettings& settings, const std::string& programFolder);
+// Reads "vaelsyst.dat" from the data folders (a per-user copy first, else the program folder's).
+// Returns -1, changing nothing, when the file cannot be read; otherwise as readCounterSettings
+// with the program folder.
+int readCounterSettingsFile(CounterSettings& settings, const DataFolders& folders);
 
 // Decodes the settings block (kCounterSettingsBlockSize bytes; missing bytes read as zero, extra
 // bytes are ignored). Every value comes from its fixed offset, little-endian. A string field

@@ -22,16 +22,15 @@ void dropMacros(ExtensionTable& table) {
 
 }  // namespace
 
-std::string extensionFilePath(const std::string& programFolder, const std::string& fileName) {
+std::string extensionFilePath(const DataFolders& folders, const std::string& fileName) {
     if (hasDirectoryPart(fileName)) {
         return fileName;
     }
-    return joinPath(programFolder, fileName);
+    return folders.find(fileName);
 }
 
 int loadExtensionDefinition(ExtensionTable& table, CounterSettings& settings,
-                            const std::string& programFolder, const std::string& fileName,
-                            int slot) {
+                            const DataFolders& folders, const std::string& fileName, int slot) {
     dropMacros(table);
     const bool append = slot == -1;
     if (append) {
@@ -46,7 +45,7 @@ int loadExtensionDefinition(ExtensionTable& table, CounterSettings& settings,
     }
 
     std::string bytes;
-    if (!readWholeFile(extensionFilePath(programFolder, fileName), bytes)) {
+    if (!readWholeFile(extensionFilePath(folders, fileName), bytes)) {
         return kExtensionFailed;
     }
     ExtensionDefinition& target = table.definitions[static_cast<std::size_t>(slot)];
@@ -62,7 +61,7 @@ int loadExtensionDefinition(ExtensionTable& table, CounterSettings& settings,
 }
 
 int loadExtensionDefinitions(ExtensionTable& table, CounterSettings& settings,
-                             const std::string& programFolder) {
+                             const DataFolders& folders) {
     dropMacros(table);
     const int listed = std::clamp<int>(settings.extFileCount, 0, kMaxExtensions);
     table.extensionCount = 0;
@@ -73,10 +72,10 @@ int loadExtensionDefinitions(ExtensionTable& table, CounterSettings& settings,
         ExtFileEntry& row = settings.extFiles[static_cast<std::size_t>(i)];
         // The time is taken from the file that is actually loaded (the program folder holds
         // files listed without a folder).
-        lastWriteFileTime(extensionFilePath(programFolder, row.path), row.fileTime);
+        lastWriteFileTime(extensionFilePath(folders, row.path), row.fileTime);
         if (!row.path.empty() &&
-            loadExtensionDefinition(table, settings, programFolder, row.path,
-                                    table.extensionCount) == kExtensionLoaded) {
+            loadExtensionDefinition(table, settings, folders, row.path, table.extensionCount) ==
+                kExtensionLoaded) {
             ++table.extensionCount;
         } else {
             row.path.clear();
@@ -104,7 +103,7 @@ int findExtension(const ExtensionTable& table, std::string_view name) {
 }
 
 void ensureMacros(ExtensionTable& table, const CounterSettings& settings,
-                  const std::string& programFolder, int slot) {
+                  const DataFolders& folders, int slot) {
     const int loaded = std::clamp<int>(table.extensionCount, 0, kMaxExtensions);
     if (slot < 0 || slot >= loaded) {
         dropMacros(table);
@@ -115,7 +114,7 @@ void ensureMacros(ExtensionTable& table, const CounterSettings& settings,
     }
     std::string bytes;
     const std::string& fileName = settings.extFiles[static_cast<std::size_t>(slot)].path;
-    if (fileName.empty() || !readWholeFile(extensionFilePath(programFolder, fileName), bytes)) {
+    if (fileName.empty() || !readWholeFile(extensionFilePath(folders, fileName), bytes)) {
         dropMacros(table);
         return;
     }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "datafiles/counter_settings.h"
+#include "datafiles/data_folders.h"
 #include "datafiles/extension_definition.h"
 #include "datafiles/extension_table.h"
 
@@ -45,15 +46,15 @@ extern const std::string_view kExtensionKeywords[kExtensionKeywordCount];
 // settings.extFileCount == table.extensionCount. The macro table is emptied. Returns 0 when every
 // file loaded, 1 when at least one failed.
 int loadExtensionDefinitions(ExtensionTable& table, CounterSettings& settings,
-                             const std::string& programFolder);
+                             const DataFolders& folders);
 
 // Loads one file into `slot` (0..99), or appends it when slot is -1 (slot = extensionCount, which
 // must be below 100; the name then goes into list row `slot` and both counts grow by one). A name
-// without a folder part is looked up in the program folder. Returns 0, -1 when the file cannot be
-// opened (slot untouched) or a keyword fails (slot cleared), -200 for a bad slot.
+// without a folder part is looked up in the data folders (the per-user copy first). Returns 0, -1
+// when the file cannot be opened (slot untouched) or a keyword fails (slot cleared), -200 for a bad
+// slot.
 int loadExtensionDefinition(ExtensionTable& table, CounterSettings& settings,
-                            const std::string& programFolder, const std::string& fileName,
-                            int slot);
+                            const DataFolders& folders, const std::string& fileName, int slot);
 
 // Parses the bytes of one definition file (as read in binary; CR LF reads as LF) into `out`.
 // `table` and `slot` serve the [EXTNAME] uniqueness check against slots 0..extensionCount-1
@@ -72,7 +73,7 @@ int findExtension(const ExtensionTable& table, std::string_view name);
 // never decide another language's conditions. On success the slot's macroCount is the number of
 // entries read. Iterate macroTable itself; never index it by macroCount.
 void ensureMacros(ExtensionTable& table, const CounterSettings& settings,
-                  const std::string& programFolder, int slot);
+                  const DataFolders& folders, int slot);
 
 // Reads the [MACRO] lists of a definition file's bytes; each [MACRO] keyword starts the list
 // afresh, so the last one wins. A count above 10000 reads at most 10000 lines; a negative or
@@ -84,7 +85,7 @@ int readMacroList(std::string_view bytes, std::vector<MacroEntry>& out);
 MacroEntry parseMacroLine(std::string_view line);
 
 // The path a listed definition file is read from: the name itself when it has a folder part,
-// else the program folder joined to it.
-std::string extensionFilePath(const std::string& programFolder, const std::string& fileName);
+// else the per-user copy when there is one, else the program folder's.
+std::string extensionFilePath(const DataFolders& folders, const std::string& fileName);
 
 }  // namespace tavelin

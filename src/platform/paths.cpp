@@ -1,8 +1,14 @@
 #include "platform/paths.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#ifndef _WIN32
+#include <stdlib.h>
+#include <unistd.h>
+#endif
 
 namespace tavelin {
 
@@ -73,6 +79,38 @@ std::string workFolder(const std::string& programFolderPath) {
         folder.pop_back();
     }
     return folder;
+}
+
+bool folderWritable(const std::string& folder) {
+#ifdef _WIN32
+    const std::string probe = joinPath(folder, ".tavelin-probe");
+    std::FILE* f = std::fopen(probe.c_str(), "wb");
+    if (f == nullptr) {
+        return false;
+    }
+    std::fclose(f);
+    std::remove(probe.c_str());
+    return true;
+#else
+    std::string probe = joinPath(folder, ".tavelin-probe-XXXXXX");
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+#endif
+}
+
+std::string userConfigFolder(const char* xdgConfigHome, const char* home) {
+    if (xdgConfigHome != nullptr && *xdgConfigHome == '/') {
+        return joinPath(xdgConfigHome, "tavelin");
+    }
+    if (home != nullptr && *home != '\0') {
+        return joinPath(joinPath(home, ".config"), "tavelin");
+    }
+    return {};
 }
 
 }  // namespace tavelin

@@ -29,6 +29,14 @@ std::string fileNameOf(std::string_view path);
 // argv0 is used only when the platform cannot tell the executable's path itself.
 std::string programFolder(const char* argv0);
 
+// Whether files can be created in the folder: a probe file is made and removed (so the answer
+// is also right for a user whom permission bits do not stop).
+bool folderWritable(const std::string& folder);
+
+// The per-user folder of the program's files: $XDG_CONFIG_HOME/tavelin, else $HOME/.config/tavelin
+// (empty when neither variable is set).
+std::string userConfigFolder(const char* xdgConfigHome, const char* home);
+
 // The folder named by the environment variable TEMP (without trailing separators), else (TEMP
 // unset or empty) the program folder.
 std::string workFolder(const std::string& programFolder);

@@ -32,10 +32,12 @@ class ProgramRunner {
     const TempFolder& program() const { return program_; }
     const TempFolder& work() const { return work_; }
 
-    RunResult run(const std::string& args) const {
+    // env: more variables for the run ("NAME='value' ...").
+    RunResult run(const std::string& args, const std::string& env = "") const {
         const std::string command =
-            "cd '" + program_.path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_RUNTIME_DIR='" +
-            lock_.path() + "' TEMP='" + work_.path() + "' ./tavelin " + args + " >'" +
+            "cd '" + program_.path() +
+            "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR='" +
+            lock_.path() + "' TEMP='" + work_.path() + "' " + env + " ./tavelin " + args + " >'" +
             lock_.file("stdout.txt") + "' 2>'" + lock_.file("stderr.txt") + "' </dev/null";
         const int status = std::system(command.c_str());
         RunResult r;

@@ -1,0 +1,151 @@
+// An installed copy: a program folder the user cannot write, with a per-user folder beside it.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/controller.h"
+#include "app/program.h"
+#include "app/startup.h"
+#include "app_fixtures.h"
+#include "program_runner.h"
+#include "support/settings_writer.h"
+
+namespace tavelin {
+namespace {
+
+using apptest::TempFolder;
+
+class InstalledTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        apptest::writeStandAloneFolder(program_, apptest::baseCounterSettings());
+    }
+
+    // The program entry with the program folder read-only (or writable) and the given run.
+    int run(bool writable, std::vector<std::string_view> args,
+            std::function<int(Session&)> controller) {
+        ProgramHost host;
+        host.programFolder = program_.path();
+        host.workFolder = program_.path();
+        host.programFolderWritable = writable;
+        host.userFolder = user_.file("config/tavelin");
+        host.currentFolder = current_.path();
+        host.controller = std::move(controller);
+        return runProgram(args, host);
+    }
+
+    TempFolder program_;
+    TempFolder user_;
+    TempFolder current_;
+};
+
+TEST_F(InstalledTest, ViewerSettingsLiveInTheUserFolderMadeByTheFirstSave) {
+    EXPECT_EQ(run(false, {},
+                  [](Session& s) {
+                      s.viewerSettings.tabNo = 0;
+                      return 0;
+                  }),
+              kExitOk);
+    EXPECT_FALSE(program_.exists("tavesyst.dat"));
+    ASSERT_TRUE(user_.exists("config/tavelin/tavesyst.dat"));
+    // The next start reads them from there.
+    int tab = -1;
+    run(false, {}, [&](Session& s) {
+        tab = s.viewerSettings.tabNo;
+        return 0;
+    });
+    EXPECT_EQ(tab, 0);
+    // A writable program folder keeps them there, as always.
+    run(true, {}, [](Session& s) {
+        s.viewerSettings.tabNo = 1;
+        return 0;
+    });
+    EXPECT_TRUE(program_.exists("tavesyst.dat"));
+}
+
+TEST_F(InstalledTest, FilesInTheUserFolderTakePrecedenceOverTheBundledOnes) {
+    std::filesystem::create_directories(user_.file("config/tavelin"));
+    CounterSettings own = apptest::baseCounterSettings();
+    own.delimit = 2;
+    apptest::counterSettingsFile(own).writeTo(user_.file("config/tavelin/vaelsyst.dat"));
+    // A definition of the same name with another comment rule.
+    test::ExtensionWriter c("c");
+    c.lineComment("#");
+    c.writeTo(user_.file("config/tavelin/c.def"));
+    int delimit = -1;
+    bool hashComment = false;
+    run(false, {}, [&](Session& s) {
+        delimit = s.counterSettings.delimit;
+        const ExtensionDefinition* d = s.extensions.find(0);
+        hashComment =
+            d != nullptr && !d->commentRules.empty() && d->commentRules[0].strings[0] == "#";
+        return 0;
+    });
+    EXPECT_EQ(delimit, 2);
+    EXPECT_TRUE(hashComment);
+    // With a writable program folder the bundled ones are read.
+    run(true, {}, [&](Session& s) {
+        delimit = s.counterSettings.delimit;
+        return 0;
+    });
+    EXPECT_EQ(delimit, 3);
+}
+
+TEST_F(InstalledTest, AnAutomaticReportWithoutOutPathGoesToTheCurrentFolder) {
+    const std::string after = "/a" + program_.file("after.c");
+    const std::string before = "/b" + program_.file("before.c");
+    EXPECT_EQ(run(false, {after, before, "/exec", "/s", "/ncmp"},
+                  [](Session& s) { return runController(s, nullptr); }),
+              kExitOk);
+    EXPECT_TRUE(current_.exists("cmp.html"));
+    EXPECT_FALSE(program_.exists("cmp.html"));
+    EXPECT_EQ(run(true, {after, before, "/exec", "/s", "/ncmp"},
+                  [](Session& s) { return runController(s, nullptr); }),
+              kExitOk);
+    EXPECT_TRUE(program_.exists("cmp.html"));
+}
+
+// The built program in a folder that really is read-only (not for a user whom permission bits
+// do not stop).
+TEST(InstalledProgram, ReadOnlyProgramFolderUsesTheUserFolder) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not stop root";
+    }
+    apptest::ProgramRunner runner;
+    ASSERT_TRUE(runner.copied());
+    apptest::writeStandAloneFolder(runner.program(), apptest::baseCounterSettings());
+    TempFolder home;
+    std::filesystem::permissions(runner.program().path(),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    const apptest::RunResult r = runner.run("/s", "HOME='" + home.path() + "' XDG_CONFIG_HOME=");
+    std::filesystem::permissions(runner.program().path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(home.exists(".config/tavelin/tavesyst.dat"));
+}
+
+// What command-line users ask for first: no lock, no file read or written.
+TEST(CommandLineHelp, HelpAndVersionPrintAndExitWithoutTouchingFiles) {
+    apptest::ProgramRunner runner;
+    ASSERT_TRUE(runner.copied());
+    const apptest::RunResult version = runner.run("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "Tavelin 1.68E\n");
+    const apptest::RunResult help = runner.run("/ml --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("/exec"), std::string::npos);
+    EXPECT_NE(help.out.find("Exit codes"), std::string::npos);
+    EXPECT_FALSE(runner.program().exists("tavesyst.dat"));
+    // "-help" is not the option: it is treated as any other argument (ignored).
+    EXPECT_EQ(runner.run("-help /ml").out.find("Usage"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavelin
