@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-example}
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-svg-dev fonts-ipafont-gothic)
+    qt6-base-dev qt6-svg-dev fonts-ipafont-gothic dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -34,6 +34,8 @@ test)
     cmake --preset default >/dev/null
     cmake --build --preset default
     ctest --preset default -j2
+    # The Debian package of the same build: its files and its dependencies.
+    tools/check-package.sh build/default
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     ctest --preset asan -j2
