@@ -12,32 +12,21 @@
 #include "analysis/recognisers.h"
 #include "analysis/unit_text.h"
 #include "datafiles/records.h"
+#include "text/text_rules.h"
 
 namespace tavelin::analysis {
 
 // Clears a leading byte order mark (EF BB BF in 8-bit text, U+FEFF or U+FFFE in UTF-16).
 template <class U>
-void removeByteOrderMark(std::span<U> text) {
-    if constexpr (kWide<U>) {
-        if (!text.empty() && (val(text[0]) == 0xFEFF || val(text[0]) == 0xFFFE)) {
-            text[0] = U(0);
-        }
-    } else {
-        if (text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF) {
-            text[0] = text[1] = text[2] = 0;
-        }
-    }
+void removeByteOrderMark(std::span<U> units) {
+    const std::size_t mark = text::byteOrderMarkLength(std::span<const U>(units));
+    std::fill_n(units.begin(), mark, U(0));
 }
 
 // [DELIMIT] 3: every CR not directly followed by LF becomes LF.
 template <class U>
-void normaliseLineEnds(std::span<U> text) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (val(text[i]) == kCr && !(i + 1 < n && val(text[i + 1]) == kLf)) {
-            text[i] = U(kLf);
-        }
-    }
+void normaliseLineEnds(std::span<U> units) {
+    text::normaliseLoneCrs(units);
 }
 
 // Number of units equal to u.

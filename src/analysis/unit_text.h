@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "analysis/unit_blocks.h"
+#include "text/text_rules.h"
 
 namespace tavelin::analysis {
 
@@ -31,21 +32,10 @@ inline unsigned val(U u) {
     return static_cast<unsigned>(u);
 }
 
-// Width of the line end that starts at i (0: none).
+// Width of the line end that starts at i (0: none): the text layer's rule.
 template <class U>
 inline int lineEndAt(const U* b, std::int32_t n, std::int32_t i, int delimit) {
-    const unsigned c = val(b[i]);
-    switch (delimit) {
-        case 0:
-            return (c == kCr && i + 1 < n && val(b[i + 1]) == kLf) ? 2 : 0;
-        case 1:
-            return c == kCr ? 1 : 0;
-        case 2:
-        case 3:
-            return c == kLf ? 1 : 0;
-        default:
-            return 0;
-    }
+    return text::lineEndAt(b, n, i, delimit);
 }
 
 // Position of the first unit equal to u in [from, n), or n.
@@ -73,18 +63,7 @@ inline std::int32_t findUnit(const U* b, std::int32_t from, std::int32_t n, unsi
 }
 
 // The unit a line end of this mode starts with (0 when the mode has none).
-inline unsigned lineEndLead(int delimit) {
-    switch (delimit) {
-        case 0:
-        case 1:
-            return kCr;
-        case 2:
-        case 3:
-            return kLf;
-        default:
-            return 0;
-    }
-}
+using text::lineEndLead;
 
 // Walks the line ends of a text in order, as repeated nextLineEnd calls from the end of the
 // previous line end would find them. Units before the line end last returned may be changed
@@ -149,35 +128,23 @@ TAVELIN_BLOCK_INLINE std::uint64_t lineEndStarts(const UnitChunk<U>& c, const U*
     }
 }
 
-// Start of the next line end at or after from (n when there is none) and its width.
+// Start of the next line end at or after from (n when there is none) and its width: the text
+// layer's rule, with this layer's quick unit search.
 template <class U>
 inline std::int32_t nextLineEnd(const U* b, std::int32_t from, std::int32_t n, int delimit,
                                 int& width) {
     width = 0;
-    switch (delimit) {
-        case 0:
-            for (std::int32_t i = findUnit(b, from, n, kCr); i < n;
-                 i = findUnit(b, i + 1, n, kCr)) {
-                if (i + 1 < n && val(b[i + 1]) == kLf) {
-                    width = 2;
-                    return i;
-                }
-            }
-            return n;
-        case 1: {
-            const std::int32_t i = findUnit(b, from, n, kCr);
-            width = i < n ? 1 : 0;
-            return i;
-        }
-        case 2:
-        case 3: {
-            const std::int32_t i = findUnit(b, from, n, kLf);
-            width = i < n ? 1 : 0;
-            return i;
-        }
-        default:
-            return n;
+    const unsigned lead = lineEndLead(delimit);
+    if (lead == 0) {
+        return n;
     }
+    for (std::int32_t i = findUnit(b, from, n, lead); i < n; i = findUnit(b, i + 1, n, lead)) {
+        width = lineEndAt(b, n, i, delimit);
+        if (width > 0) {
+            return i;
+        }
+    }
+    return n;
 }
 
 inline bool isSpaceOrTab(unsigned c) {
@@ -193,7 +160,7 @@ inline unsigned foldAscii(unsigned c) {
 }
 
 inline bool isSjisLead(unsigned c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    return text::isShiftJisLead(c);
 }
 
 // One character step: two units for a Shift-JIS lead byte with its trail byte, else one.
