@@ -1,6 +1,8 @@
 #include "warnings/warning_list.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
 
 #include "datafiles/line_reader.h"
@@ -230,6 +232,23 @@ int compareWarningRows(const WarningRow& row1, const WarningRow& row2, std::int3
                                                      std::numeric_limits<int>::max()));
 }
 
+namespace {
+
+// The first N bytes of a text as the case-insensitive comparison sees them, NUL-padded.
+template <std::size_t N>
+std::array<unsigned char, N> foldedPrefix(std::string_view text) {
+    std::array<unsigned char, N> key{};
+    bool trail = false;
+    for (std::size_t i = 0; i < N && i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        key[i] = !trail && c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+        trail = !trail && text::isShiftJisLead(c);
+    }
+    return key;
+}
+
+}  // namespace
+
 void sortWarningList(WarningList& list, int column) {
     if (column < 0) {
         return;
@@ -237,10 +256,47 @@ void sortWarningList(WarningList& list, int column) {
     const std::int32_t clicked = column + 1;
     list.sortState = list.sortState == clicked ? -clicked : clicked;
     const std::int32_t state = list.sortState;
-    std::stable_sort(list.rows.begin(), list.rows.end(),
-                     [state](const WarningRow& a, const WarningRow& b) {
-                         return compareWarningRows(a, b, state) < 0;
-                     });
+    // The positions are sorted, not the rows (a row owns several strings), and the rows are then
+    // moved once into their places. The line column is read once per row.
+    std::vector<std::uint32_t> order(list.rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<std::uint32_t>(i);
+    }
+    const std::vector<WarningRow>& rows = list.rows;
+    if (state == 1 || state == -1) {
+        std::vector<std::int32_t> lines(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            lines[i] = warningRowLine(rows[i]);
+        }
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return state > 0 ? lines[a] < lines[b] : lines[a] > lines[b];
+        });
+    } else {
+        // The first bytes of each text, folded as the comparison folds them, side by side in
+        // one array: most comparisons are decided there without visiting the rows.
+        constexpr std::size_t kKey = 24;
+        const auto item = static_cast<std::size_t>((state < 0 ? -state : state) - 2);
+        std::vector<std::array<unsigned char, kKey>> keys(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            keys[i] = foldedPrefix<kKey>(
+                item < rows[i].subItems.size() ? std::string_view(rows[i].subItems[item]) : "");
+        }
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const int prefix = std::memcmp(keys[a].data(), keys[b].data(), kKey);
+            if (prefix != 0) {
+                // Texts differ within the key (a shorter one is padded with NUL, which no text
+                // holds, so it sorts first as the full comparison does).
+                return state > 0 ? prefix < 0 : prefix > 0;
+            }
+            return compareWarningRows(rows[a], rows[b], state) < 0;
+        });
+    }
+    std::vector<WarningRow> sorted;
+    sorted.reserve(rows.size());
+    for (const std::uint32_t i : order) {
+        sorted.push_back(std::move(list.rows[i]));
+    }
+    list.rows = std::move(sorted);
 }
 
 std::string buildWarningHelpTarget(std::string_view helpPath, std::string_view helpExtension,

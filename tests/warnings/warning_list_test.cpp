@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -336,6 +337,43 @@ TEST(WarningHelp, CodeNumbersThatLeaveTheHelpLocationAreRefused) {
     // 0x5C after a Shift-JIS lead byte is part of the character, not a backslash.
     EXPECT_EQ(buildWarningHelpTarget("C:\\help", "", "\x83\x5C"),
               "C:\\help" + std::string(1, kPathSeparator) + "\x83\x5C");
+}
+
+// The sort orders positions with folded text prefixes and line numbers read once; it must give
+// exactly the order of a plain stable sort with compareWarningRows, for every column and
+// direction, also for texts that share long prefixes, differ only in case or in a trail byte.
+TEST(WarningSort, AgreesWithAPlainStableSortOfTheRows) {
+    std::mt19937 rng(9);
+    const std::vector<std::string> pieces = {
+        "a", "A", "b", "\x82\x61", "\x82\x41", "Message number ", "z", "", "0", "~"};
+    WarningList list;
+    for (int i = 0; i < 400; ++i) {
+        WarningRow row;
+        row.caption = std::to_string(static_cast<int>(rng() % 50) - 5);
+        for (int c = 0; c < 3; ++c) {
+            std::string text;
+            const int n = static_cast<int>(rng() % 6);
+            for (int k = 0; k < n; ++k) {
+                text += pieces[rng() % pieces.size()];
+            }
+            row.subItems.push_back(text);
+        }
+        list.rows.push_back(row);
+    }
+    for (int column : {0, 1, 2, 3, 2, 0, 0, 3}) {
+        std::vector<WarningRow> expected = list.rows;
+        const std::int32_t next = list.sortState == column + 1 ? -(column + 1) : column + 1;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [next](const WarningRow& a, const WarningRow& b) {
+                             return compareWarningRows(a, b, next) < 0;
+                         });
+        sortWarningList(list, column);
+        ASSERT_EQ(list.sortState, next);
+        for (std::size_t r = 0; r < expected.size(); ++r) {
+            ASSERT_EQ(list.rows[r].caption, expected[r].caption) << column << " " << r;
+            ASSERT_EQ(list.rows[r].subItems, expected[r].subItems) << column << " " << r;
+        }
+    }
 }
 
 }  // namespace
