@@ -4,11 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <system_error>
 
 #include "display/captions.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "text/encoding.h"
 #include "text/text_rules.h"
 
 namespace tavelin {
@@ -72,8 +74,21 @@ void appendEscaped(std::string_view text, std::string& out) {
     }
 }
 
+// Bytes a plain row copies as they are: not a control byte of the caption (NUL, TAB, CR, LF),
+// not a special character of HTML, not a lead byte.
+constexpr std::array<bool, 256> makePlainBytes() {
+    std::array<bool, 256> plain{};
+    for (unsigned c = 0; c < 256; ++c) {
+        plain[c] = c != 0 && c != '\t' && c != '\r' && c != '\n' && c != '<' && c != '>' &&
+                   c != '&' && !text::isShiftJisLead(c);
+    }
+    return plain;
+}
+constexpr std::array<bool, 256> kPlainByte = makePlainBytes();
+
 // The report's text on its way to the sink: LF becomes CR LF (the file is a text-mode file),
 // and a block goes to the sink whenever the buffer is full.
+
 class ReportText {
   public:
     explicit ReportText(ReportSink& sink) : sink_(sink) { buffer_.reserve(kBlock + 4096); }
@@ -90,6 +105,69 @@ class ReportText {
             buffer_.append("\r\n");
             s.remove_prefix(lf + 1);
         }
+        flushIfFull();
+    }
+    // A row of 8-bit text shown as it is (no conversion): its caption and its escaping in one
+    // pass, byte for byte what escaping the code-page caption gives. NUL becomes a blank, a TAB
+    // blanks up to the next tab stop, CR and LF are dropped but take a column, and a lead byte
+    // is copied with a trail byte after it.
+    void putPlainRow(std::span<const unsigned char> line, int tabWidth) {
+        std::string& out = buffer_;
+        const std::size_t n = line.size();
+        int column = 0;
+        std::size_t i = 0;
+        while (i < n) {
+            std::size_t run = i;
+            while (run < n && kPlainByte[line[run]]) {
+                ++run;
+            }
+            if (run > i) {
+                out.append(reinterpret_cast<const char*>(line.data() + i), run - i);
+                column += static_cast<int>(run - i);
+                i = run;
+                continue;
+            }
+            const unsigned char c = line[i];
+            switch (c) {
+                case '\t': {
+                    const int blanks = tabWidth - column % tabWidth;
+                    out.append(static_cast<std::size_t>(blanks), ' ');
+                    column += blanks;
+                    break;
+                }
+                case '\r':
+                case '\n':
+                    ++column;
+                    break;
+                case '\0':
+                    out.push_back(' ');
+                    ++column;
+                    break;
+                case '<':
+                    out.append("&lt;");
+                    ++column;
+                    break;
+                case '>':
+                    out.append("&gt;");
+                    ++column;
+                    break;
+                case '&':
+                    out.append("&amp;");
+                    ++column;
+                    break;
+                default:
+                    out.push_back(static_cast<char>(c));
+                    ++column;
+                    if (text::isShiftJisLead(c) && i + 1 < n &&
+                        text::isShiftJisTrail(line[i + 1])) {
+                        out.push_back(static_cast<char>(line[++i]));
+                        ++column;
+                    }
+                    break;
+            }
+            ++i;
+        }
+        out.append("\r\n");
         flushIfFull();
     }
     // Text from the module or the warning files, escaped.
@@ -148,6 +226,18 @@ void writeCodeBlock(ReportText& out, const ReportInputs& in, int list,
     const CodeList& codeList = in.codeLists->lists[static_cast<std::size_t>(list)];
     const ModuleDescriptor* module = in.panes->module(codeList.side);
     CaptionFormatter captions(in.codeLists->tabWidth);
+    // 8-bit text shown without conversion takes the one-pass path.
+    const int tabWidth = in.codeLists->tabWidth > 0 ? in.codeLists->tabWidth : 8;
+    const bool plain = module != nullptr && module->utf16 == 0 && module->codeNo != kCodeUtf8 &&
+                       module->codeNo != kCodeEuc && module->codeNo != kCodeJis;
+    std::span<const unsigned char> text;
+    if (plain) {
+        const auto side = static_cast<std::size_t>(codeList.side);
+        const auto& bytes = in.panes->moduleText[side].bytes;
+        text = std::span<const unsigned char>(bytes).first(std::min<std::size_t>(
+            bytes.size(),
+            static_cast<std::size_t>(std::max(in.panes->moduleLength[side], std::int32_t{0}))));
+    }
     std::string caption;
     LineStatus current = LineStatus::Same;
     for (std::size_t r = 0; r < codeList.rows.size(); ++r) {
@@ -169,6 +259,14 @@ void writeCodeBlock(ReportText& out, const ReportInputs& in, int list,
             } else {
                 out.put("         ");
             }
+        }
+        if (plain) {
+            const std::uint64_t end = std::uint64_t{row.offset} + row.length;
+            out.putPlainRow(row.length == 0 || end > text.size()
+                                ? std::span<const unsigned char>()
+                                : text.subspan(row.offset, row.length),
+                            tabWidth);
+            continue;
         }
         caption.clear();
         captions.appendAnsi(*in.panes, codeList, static_cast<std::int64_t>(r), caption);

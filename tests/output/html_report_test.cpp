@@ -4,7 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <span>
 
+#include "display/captions.h"
 #include "platform/messages.h"
 
 namespace tavelin {
@@ -135,6 +138,38 @@ TEST(HtmlReport, EmptyListsAndStatusesAboveThree) {
     f.setRows(0, {{static_cast<LineStatus>(9), 0, "z"}});
     html = renderHtmlReport(f.in);
     EXPECT_NE(html.find("#ffffff\">z\r\n</div></pre>"), std::string::npos);
+}
+
+// The report writes 8-bit rows in one pass; what it writes must be the escaped caption, byte for
+// byte, whatever the row holds: tabs at every column, NUL, CR, LF, markup and lead bytes anywhere.
+TEST(HtmlReport, PlainRowsAreTheEscapedCaptions) {
+    const std::string alphabet =
+        std::string("\t\r\n<>&a ~\x7f\x80\x81\x9f\xa0\xe0\xfc\xfd\xff@\\") + '\0';
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        Fixture f;
+        f.lists.tabWidth = static_cast<int>(random() % 10);  // 0 means the default
+        std::vector<Row> rows;
+        std::string expected;
+        CaptionFormatter captions(f.lists.tabWidth);
+        for (int r = 0; r < 6; ++r) {
+            std::string text;
+            const auto length = random() % 24;
+            for (std::size_t i = 0; i < length; ++i) {
+                text.push_back(alphabet[random() % alphabet.size()]);
+            }
+            rows.push_back({LineStatus::Same, r, text});
+            std::string caption;
+            captions.appendAnsi(
+                std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()), 0,
+                caption);
+            expected += escapeHtml(caption) + "\r\n";
+        }
+        f.setRows(0, rows);
+        const std::string html = renderHtmlReport(f.in);
+        EXPECT_NE(html.find("#ffffff\">" + expected + "</div></pre>"), std::string::npos)
+            << "round " << round;
+    }
 }
 
 TEST(HtmlReport, WarningTablesEscapeEverythingIncludingColumnNames) {
