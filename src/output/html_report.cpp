@@ -88,7 +88,6 @@ constexpr std::array<bool, 256> kPlainByte = makePlainBytes();
 
 // The report's text on its way to the sink: LF becomes CR LF (the file is a text-mode file),
 // and a block goes to the sink whenever the buffer is full.
-
 class ReportText {
   public:
     explicit ReportText(ReportSink& sink) : sink_(sink) { buffer_.reserve(kBlock + 4096); }
