@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <span>
 #include <system_error>
+#include <thread>
 
 #include "display/captions.h"
 #include "platform/messages.h"
@@ -86,6 +90,35 @@ constexpr std::array<bool, 256> makePlainBytes() {
 }
 constexpr std::array<bool, 256> kPlainByte = makePlainBytes();
 
+// The end of the plain bytes from `i` on. Sixteen at a time where the target has SSE2: a byte
+// below 0x20 or from 0x80 (both below 0x20 when compared as signed) or one of "<>&" stops the
+// fast scan, and the table decides from there.
+std::size_t plainRunEnd(std::span<const unsigned char> line, std::size_t i) {
+    const std::size_t n = line.size();
+#ifdef TAVELIN_TEXT_SSE2
+    const __m128i space = _mm_set1_epi8(0x20);
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i amp = _mm_set1_epi8('&');
+    while (i + 16 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        const __m128i stop =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, space), _mm_cmpeq_epi8(v, lt)),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, gt), _mm_cmpeq_epi8(v, amp)));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
+        if (mask != 0) {
+            i += static_cast<std::size_t>(std::countr_zero(mask));
+            break;
+        }
+        i += 16;
+    }
+#endif
+    while (i < n && kPlainByte[line[i]]) {
+        ++i;
+    }
+    return i;
+}
+
 // The report's text on its way to the sink: LF becomes CR LF (the file is a text-mode file),
 // and a block goes to the sink whenever the buffer is full.
 class ReportText {
@@ -116,10 +149,7 @@ class ReportText {
         int column = 0;
         std::size_t i = 0;
         while (i < n) {
-            std::size_t run = i;
-            while (run < n && kPlainByte[line[run]]) {
-                ++run;
-            }
+            const std::size_t run = plainRunEnd(line, i);
             if (run > i) {
                 out.append(reinterpret_cast<const char*>(line.data() + i), run - i);
                 column += static_cast<int>(run - i);
@@ -209,8 +239,10 @@ class ReportText {
     }
     void flush() {
         if (!buffer_.empty()) {
-            ok_ = sink_.write(buffer_) && ok_;
-            buffer_.clear();
+            ok_ = sink_.take(buffer_) && ok_;
+            if (buffer_.capacity() < kBlock + 4096) {
+                buffer_.reserve(kBlock + 4096);
+            }
         }
     }
 
@@ -308,15 +340,93 @@ class StringSink final : public ReportSink {
     std::string text;
 };
 
+// Writes the blocks to a file on a thread of its own, so that the next block is formatted
+// while the last one is written. Blocks are handed over by swapping buffers: one being filled,
+// one waiting, one being written. Without a thread the blocks are written as they come.
 class FileSink final : public ReportSink {
   public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
+    explicit FileSink(std::FILE* file) : file_(file) {
+        try {
+            writer_ = std::thread([this] { writeLoop(); });
+        } catch (const std::system_error&) {
+            // No thread: write in the caller's.
+        }
+    }
+    ~FileSink() override { finish(); }
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+
     bool write(std::string_view bytes) override {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+        std::string copy(bytes);
+        return take(copy);
+    }
+    bool take(std::string& block) override {
+        if (!writer_.joinable()) {
+            const bool ok = writeNow(block);
+            block.clear();
+            return ok;
+        }
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !waiting_; });
+        if (failed_) {
+            block.clear();
+            return false;
+        }
+        pending_.swap(block);
+        waiting_ = true;
+        changed_.notify_all();
+        block.clear();
+        return true;
+    }
+    // Waits until everything handed over is written; false when any write failed.
+    bool finish() {
+        if (writer_.joinable()) {
+            {
+                std::lock_guard lock(mutex_);
+                closing_ = true;
+            }
+            changed_.notify_all();
+            writer_.join();
+        }
+        return !failed_;
     }
 
   private:
+    bool writeNow(const std::string& block) {
+        if (std::fwrite(block.data(), 1, block.size(), file_) != block.size()) {
+            failed_ = true;
+        }
+        return !failed_;
+    }
+    void writeLoop() {
+        std::string writing;
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return waiting_ || closing_; });
+            if (!waiting_) {
+                return;  // closing, and nothing waits
+            }
+            writing.swap(pending_);
+            waiting_ = false;
+            const bool skip = failed_;
+            lock.unlock();
+            changed_.notify_all();
+            if (!skip && std::fwrite(writing.data(), 1, writing.size(), file_) != writing.size()) {
+                lock.lock();
+                failed_ = true;
+            }
+            writing.clear();
+        }
+    }
+
     std::FILE* file_;
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string pending_;
+    bool waiting_ = false;  // pending_ holds a block
+    bool closing_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace
@@ -395,6 +505,7 @@ int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool si
     if (file != nullptr) {
         FileSink sink(file);
         ok = streamHtmlReport(inputs, sink);
+        ok = sink.finish() && ok;
         ok = (std::fflush(file) == 0) && ok;
         ok = (std::fclose(file) == 0) && ok;
     }

@@ -45,6 +45,12 @@ class ReportSink {
     virtual ~ReportSink() = default;
     // Returns false when the bytes could not be taken.
     virtual bool write(std::string_view bytes) = 0;
+    // Takes a whole block, leaving `block` empty (a sink may swap in a buffer of its own).
+    virtual bool take(std::string& block) {
+        const bool ok = write(block);
+        block.clear();
+        return ok;
+    }
 };
 
 // Writes the report into the sink, with text-mode CR LF line ends, formatting and escaping the

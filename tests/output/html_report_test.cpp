@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -154,7 +160,7 @@ TEST(HtmlReport, PlainRowsAreTheEscapedCaptions) {
         CaptionFormatter captions(f.lists.tabWidth);
         for (int r = 0; r < 6; ++r) {
             std::string text;
-            const auto length = random() % 24;
+            const auto length = random() % 50;  // also past a 16-byte stride
             for (std::size_t i = 0; i < length; ++i) {
                 text.push_back(alphabet[random() % alphabet.size()]);
             }
@@ -201,6 +207,35 @@ TEST(HtmlReport, FailedWriteReportsAndLeavesNoFile) {
         EXPECT_EQ(writeHtmlReport("/dev/full", f.in, true, sink), -1);
     }
 }
+
+#ifndef _WIN32
+// A report of many blocks whose writes start failing part way (the file may grow no further):
+// the failure is reported and no partial report is left.
+TEST(HtmlReport, WriteFailingPartWayIsReported) {
+    Fixture f;
+    f.setRows(0, std::vector<Row>(60000, Row{LineStatus::Same, 0, std::string(80, 'x')}));
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("tavelin-partial-" + std::to_string(::getpid()) + ".html"))
+                                 .string();
+    RecordingSink sink;
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1500000;  // past the first block, short of the report
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = writeHtmlReport(path, f.in, false, sink);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    // The same report is written whole without the limit.
+    EXPECT_EQ(writeHtmlReport(path, f.in, false, sink), 0);
+    EXPECT_GT(std::filesystem::file_size(path), 4800000u);
+    std::filesystem::remove(path);
+}
+#endif
 
 TEST(ReportPath, NamesFoldersAndLengthLimit) {
     ModulePanes panes;
