@@ -85,9 +85,10 @@ void MainController::refreshLists() {
     window_.listsRebuilt(session_);
 }
 
-void MainController::reloadModules() {
+void MainController::reloadModules(TextsRead alreadyRead) {
     listsWillChange();
-    window_.runLong([&] { reloadBothModules(session_.panes, session_.counterSettings); });
+    window_.runLong(
+        [&] { reloadBothModules(session_.panes, session_.counterSettings, alreadyRead); });
     // A present module that read nothing shows an empty list; remember it so that a run without
     // a window can say why.
     unreadable_.clear();
@@ -386,7 +387,7 @@ bool MainController::requestClose() {
     return true;
 }
 
-int MainController::openFileInto(int side, const std::string& path, bool show) {
+OpenFileHooks MainController::openHooks(bool show) {
     OpenFileHooks hooks;
     // The first activation sizes the tables itself once both files are open.
     hooks.sizeLineTables = show;
@@ -411,8 +412,12 @@ int MainController::openFileInto(int side, const std::string& path, bool show) {
         }
         leaveBusyState();
     };
+    return hooks;
+}
+
+int MainController::openFileInto(int side, const std::string& path, bool show) {
     return openFileIntoPane(session_.panes, side, path, session_.extensions,
-                            session_.counterSettings, window_, hooks);
+                            session_.counterSettings, window_, openHooks(show));
 }
 
 int MainController::openFile(int side, const std::string& path) {
@@ -455,13 +460,24 @@ DisplayChange MainController::applyDisplaySettings(const DisplaySettings& before
     return change;
 }
 
-bool MainController::openFromCommandLine(int side, const std::string& path) {
-    if (path.empty() || namesFolder(path)) {
-        return false;
+TextsRead MainController::openFromCommandLine() {
+    std::array<std::string, kSides> paths;
+    for (int side = 0; side < kSides; ++side) {
+        const std::string& path =
+            side == kAfter ? session_.options.afterPath : session_.options.beforePath;
+        if (!path.empty() && !namesFolder(path)) {
+            paths[static_cast<std::size_t>(side)] = path;
+        }
     }
-    // The activation reads and shows everything again once both files are open, so the open
-    // itself shows nothing.
-    return openFileInto(side, path, false) == kLoadOk;
+    // The activation shows everything once both files are open, so the opens show nothing.
+    const std::array<int, kSides> results =
+        openFilesIntoPanes(session_.panes, paths, session_.extensions, session_.counterSettings,
+                           window_, openHooks(false));
+    TextsRead opened{false, false};
+    for (std::size_t s = 0; s < kSides; ++s) {
+        opened[s] = !paths[s].empty() && results[s] == kLoadOk;
+    }
+    return opened;
 }
 
 Activation MainController::formActivate() {
@@ -489,13 +505,13 @@ Activation MainController::formActivate() {
 
     enterBusyState();
     // 6. Files named on the command line (each with the loader's own messages).
-    const bool afterOpened = openFromCommandLine(kAfter, s.options.afterPath);
-    const bool beforeOpened = openFromCommandLine(kBefore, s.options.beforePath);
-    const bool opened = afterOpened || beforeOpened;
+    // Both are read at once; the texts just read stay for the reading in 8. and 9.
+    const TextsRead justRead = openFromCommandLine();
+    const bool opened = justRead[kAfter] || justRead[kBefore];
 
     // 7. The text buffers and the line tables.
     listsWillChange();
-    if (allocateTextBuffers(s.panes) != 0 || allocateLineRecords(s.panes) != 0) {
+    if (allocateTextBuffers(s.panes, justRead) != 0 || allocateLineRecords(s.panes) != 0) {
         if (!s.options.silent) {
             window_.showMessage(kMsgMemoryFailed);
         }
@@ -506,12 +522,11 @@ Activation MainController::formActivate() {
 
     if (!s.options.execMode) {
         // 8. The plain texts; files named on the command line are compared as they stand.
+        reloadModules(justRead);
         if (opened) {
-            reloadModules();
             compare(ComparisonMode::CurrentState);
             s.viewState = ViewState::Comparison;
         } else {
-            reloadModules();
             s.viewState = ViewState::Plain;
         }
         refreshLists();
@@ -521,7 +536,7 @@ Activation MainController::formActivate() {
     }
 
     // 9. The automatic processing.
-    reloadModules();
+    reloadModules(justRead);
     compare(s.options.currentState ? ComparisonMode::CurrentState : ComparisonMode::StepComparison);
     s.viewState = ViewState::Comparison;
     refreshLists();

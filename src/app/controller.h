@@ -18,6 +18,7 @@
 #include "app/window_port.h"
 #include "output/html_report.h"
 #include "output/text_outputs.h"
+#include "text/module_loader.h"
 #include "text/pz_conv.h"
 
 namespace tavelin {
@@ -192,7 +193,7 @@ class MainController {
     void listsWillChange();
     void warningListsWillChange();
     void refreshLists();
-    void reloadModules();
+    void reloadModules(TextsRead alreadyRead = {});
     void reloadAndShow();
     void loadWarningLists();
     void compare(ComparisonMode mode);
@@ -200,8 +201,10 @@ class MainController {
     void stepComparisonShortcut();
     void currentStateShortcut();
     void closeWindow();
+    OpenFileHooks openHooks(bool show);
     int openFileInto(int side, const std::string& path, bool show);
-    bool openFromCommandLine(int side, const std::string& path);
+    // Opens the files /a and /b name; the sides whose text was read.
+    TextsRead openFromCommandLine();
     void unattendedReport();
 
     Session& session_;

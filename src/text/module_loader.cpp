@@ -311,7 +311,7 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
     return result;
 }
 
-int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
+int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, TextsRead alreadyRead) {
     panes.moduleLength = {0, 0};
     std::array<int, kSides> results{kLoadOk, kLoadOk};
     LineBounds bounds{0, 0};
@@ -323,8 +323,12 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings) {
         }
         const ModuleDescriptor& d = panes.descriptors[side];
         ModuleText& text = panes.moduleText[side];
-        text.units.clear();
-        results[side] = loadModuleText(d, settings, text.bytes);
+        if (alreadyRead[side] && d.utf16 == 0 && !text.bytes.empty()) {
+            results[side] = stretchLength(d) == 0 ? kLoadEmptyModule : kLoadOk;
+        } else {
+            text.units.clear();
+            results[side] = loadModuleText(d, settings, text.bytes);
+        }
         std::int64_t length = stretchLength(d);
         if (d.utf16 == 1) {
             length /= 2;
@@ -457,6 +461,51 @@ int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
     return result;
 }
 
+std::array<int, kSides> openFilesIntoPanes(ModulePanes& panes,
+                                           const std::array<std::string, kSides>& paths,
+                                           const ExtensionTable& table,
+                                           const CounterSettings& settings, MessageSink& sink,
+                                           const OpenFileHooks& hooks) {
+    std::array<int, kSides> results{kLoadOk, kLoadOk};
+    std::array<std::int32_t, kSides> index{-1, -1};
+    for (std::size_t s = 0; s < kSides; ++s) {
+        if (paths[s].empty()) {
+            continue;
+        }
+        index[s] = findExtensionForFile(paths[s], table);
+        if (index[s] < 0) {
+            results[s] = kLoadNoExtension;
+        } else if (hooks.enterBusy) {
+            hooks.enterBusy();
+        }
+    }
+    // The two sides touch only their own pane.
+    forBothSides([&](int side) {
+        const auto s = static_cast<std::size_t>(side);
+        if (!paths[s].empty() && index[s] >= 0) {
+            results[s] = openModuleFile(panes, side, paths[s], index[s], settings, false);
+        }
+    });
+    for (std::size_t s = 0; s < kSides; ++s) {
+        if (paths[s].empty()) {
+            continue;
+        }
+        if (index[s] < 0) {
+            sink.showMessage(kMsgNoExtensionInfo);
+            continue;
+        }
+        if (results[s] != kLoadOk) {
+            sink.showMessage(kMsgCannotOpen);
+        } else if (hooks.onOpened) {
+            hooks.onOpened();
+        }
+        if (hooks.leaveBusy) {
+            hooks.leaveBusy();
+        }
+    }
+    return results;
+}
+
 int clearPane(ModulePanes& panes, int side) {
     if (!validSide(side)) {
         return kLoadOk;
@@ -467,7 +516,7 @@ int clearPane(ModulePanes& panes, int side) {
     return allocateLineRecords(panes);
 }
 
-int allocateTextBuffers(ModulePanes& panes) {
+int allocateTextBuffers(ModulePanes& panes, TextsRead keep) {
     int result = kLoadOk;
     for (std::size_t s = 0; s < kSides; ++s) {
         // A present module's text is emptied, but its memory is kept for the reload that
@@ -477,6 +526,10 @@ int allocateTextBuffers(ModulePanes& panes) {
         panes.hasBuffer[s] = false;
         if (!panes.present[s]) {
             text.clear();
+            continue;
+        }
+        if (keep[s] && panes.descriptors[s].utf16 == 0 && !text.bytes.empty()) {
+            panes.hasBuffer[s] = true;
             continue;
         }
         text.bytes.clear();

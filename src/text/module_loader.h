@@ -2,6 +2,7 @@
 // The module text loader: reads a module's byte range from its file into its pane, opens whole
 // files into a pane by hand, clears panes and sizes the text buffers and the line tables.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -55,10 +56,16 @@ int loadModuleTextFromBytes(std::span<const unsigned char> fileBytes,
 int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& settings,
                    std::vector<unsigned char>& buffer);
 
-// Re-reads both present modules that have a text buffer, sets their lengths (0 for a failed
-// read), grows the line tables if the texts hold more lines than they can take, and resets the
-// line tables. Returns 10 * after result + before result.
-int reloadBothModules(ModulePanes& panes, const CounterSettings& settings);
+// Sides whose 8-bit text an open has just read whole from the file, as the read step gives it:
+// the allocation keeps that text and the reload takes it as it stands instead of reading the file
+// a second time. A UTF-16 text (whose open length differs) is always read again.
+using TextsRead = std::array<bool, kSides>;
+
+// Re-reads both present modules that have a text buffer (but those in `alreadyRead`), sets their
+// lengths (0 for a failed read), grows the line tables if the texts hold more lines than they can
+// take, and resets the line tables. Returns 10 * after result + before result.
+int reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
+                      TextsRead alreadyRead = {});
 
 // Builds the pane's descriptor for a whole file, reads it, detects its encoding, counts its
 // lines and resizes the line tables (unless the caller sizes them itself right afterwards). On
@@ -97,13 +104,23 @@ int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
                      const ExtensionTable& table, const CounterSettings& settings,
                      MessageSink& sink, const OpenFileHooks& hooks = {});
 
+// openFileIntoPane for the files named for both sides, the two read at once; an empty path
+// leaves its side as it is. The hooks and messages come in the order two calls would give them,
+// the after side's first (enterBusy for every file to open before reading). The line tables are
+// not sized: the caller does that.
+std::array<int, kSides> openFilesIntoPanes(ModulePanes& panes,
+                                           const std::array<std::string, kSides>& paths,
+                                           const ExtensionTable& table,
+                                           const CounterSettings& settings, MessageSink& sink,
+                                           const OpenFileHooks& hooks = {});
+
 // Empties a pane (descriptor zeroed, text freed) and resizes the line tables.
 int clearPane(ModulePanes& panes, int side);
 
 // Empties each pane's text buffer (a present module gets an empty text, an absent one none); the
-// read step sizes it to what the file supplies, reusing the memory. 0, or -1 when allocation
-// fails.
-int allocateTextBuffers(ModulePanes& panes);
+// read step sizes it to what the file supplies, reusing the memory. A side in `keep` whose text
+// was just read keeps it for the reload. 0, or -1 when allocation fails.
+int allocateTextBuffers(ModulePanes& panes, TextsRead keep = {});
 
 // Frees and reallocates the two line tables. Their size is 1 plus, for each present module,
 // the larger of its promised lines (totalSteps + noCountSteps, but never more than its bytes

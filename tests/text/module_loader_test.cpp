@@ -357,6 +357,91 @@ TEST_F(LoaderFiles, OpenFileIntoPaneFindsExtensionAndReports) {
               kLoadOk);
 }
 
+TEST_F(LoaderFiles, BothCommandLineFilesOpenAtOnceWithTheMessagesInOrder) {
+    ExtensionTable table;
+    table.extensionCount = 1;
+    table.definitions[0].name = "c";
+    std::vector<std::string> calls;
+    OpenFileHooks hooks{[&] { calls.push_back("enter"); }, [&] { calls.push_back("opened"); },
+                        [&] { calls.push_back("leave"); }};
+    RecordingSink sink;
+    auto results = openFilesIntoPanes(panes_, {write("readme", "x\n"), write("b.c", "int b;\n")},
+                                      table, settings_, sink, hooks);
+    EXPECT_EQ(results, (std::array<int, kSides>{kLoadNoExtension, kLoadOk}));
+    EXPECT_EQ(sink.messages, std::vector<std::string>{std::string(kMsgNoExtensionInfo)});
+    EXPECT_EQ(calls, (std::vector<std::string>{"enter", "opened", "leave"}));
+    EXPECT_FALSE(panes_.present[kAfter]);
+    EXPECT_TRUE(panes_.present[kBefore]);
+
+    // An unreadable after file is reported before a before file without a definition; an empty
+    // path leaves its side as it was.
+    sink.messages.clear();
+    results = openFilesIntoPanes(panes_, {(dir_ / "missing.c").string(), "b.txt"}, table, settings_,
+                                 sink, {});
+    EXPECT_EQ(results, (std::array<int, kSides>{kLoadCannotOpen, kLoadNoExtension}));
+    EXPECT_EQ(sink.messages, (std::vector<std::string>{std::string(kMsgCannotOpen),
+                                                       std::string(kMsgNoExtensionInfo)}));
+    sink.messages.clear();
+    results = openFilesIntoPanes(panes_, {"", ""}, table, settings_, sink, hooks);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_TRUE(panes_.present[kBefore]);
+}
+
+// Keeping the texts an open has just read must leave the panes exactly as reading the files
+// again would: texts, lengths and line tables, for every line-end mode, 8-bit and UTF-16.
+TEST_F(LoaderFiles, TextsJustReadAreKeptExactlyAsAReloadWouldReadThem) {
+    ExtensionTable table;
+    table.extensionCount = 1;
+    table.definitions[0].name = "c";
+    const std::string pieces[] = {"a",        "\r", "\n",    "\r\n", std::string(1, '\0'),
+                                  "\x81\x40", "\t", "int x;"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 40; ++round) {
+        settings_.delimit = round % 4;
+        std::array<std::string, kSides> contents;
+        for (std::string& c : contents) {
+            c = round % 5 == 0 ? std::string("\xEF\xBB\xBF") : std::string();
+            const auto n = 2 + random() % 40;
+            for (std::size_t i = 0; i < n; ++i) {
+                c += pieces[random() % std::size(pieces)];
+            }
+        }
+        if (round % 7 == 3) {
+            contents[kBefore] = std::string("\xFF\xFE", 2) +
+                                std::string("a\0\r\0\n\0b\0\n\0c\0", 12) +
+                                (round % 2 == 0 ? "x" : "");  // UTF-16, odd length too
+        }
+        const std::array<std::string, kSides> paths{write("a.c", contents[kAfter]),
+                                                    write("b.c", contents[kBefore])};
+        RecordingSink sink;
+        ModulePanes kept;
+        ModulePanes reread;
+        openFilesIntoPanes(kept, paths, table, settings_, sink);
+        openFilesIntoPanes(reread, paths, table, settings_, sink);
+        const TextsRead justRead{kept.present[kAfter], kept.present[kBefore]};
+        ASSERT_EQ(allocateTextBuffers(kept, justRead), 0);
+        ASSERT_EQ(allocateLineRecords(kept), 0);
+        ASSERT_EQ(allocateTextBuffers(reread), 0);
+        ASSERT_EQ(allocateLineRecords(reread), 0);
+        EXPECT_EQ(reloadBothModules(kept, settings_, justRead),
+                  reloadBothModules(reread, settings_));
+        for (std::size_t s = 0; s < kSides; ++s) {
+            SCOPED_TRACE("round " + std::to_string(round) + " side " + std::to_string(s));
+            EXPECT_EQ(kept.present[s], reread.present[s]);
+            EXPECT_EQ(kept.hasBuffer[s], reread.hasBuffer[s]);
+            EXPECT_EQ(kept.moduleLength[s], reread.moduleLength[s]);
+            EXPECT_EQ(kept.moduleText[s].bytes, reread.moduleText[s].bytes);
+            EXPECT_EQ(kept.moduleText[s].units, reread.moduleText[s].units);
+            ASSERT_EQ(kept.lines[s].size(), reread.lines[s].size());
+            for (std::size_t i = 0; i < kept.lines[s].size(); ++i) {
+                ASSERT_EQ(kept.lines[s][i].status, reread.lines[s][i].status);
+                ASSERT_EQ(kept.lines[s][i].lineIndex, reread.lines[s][i].lineIndex);
+            }
+        }
+        EXPECT_EQ(kept.lineTableSize, reread.lineTableSize);
+    }
+}
+
 TEST_F(LoaderFiles, LineTablesHoldEveryLineOfTheTexts) {
     std::string many;
     for (int i = 0; i < 50; ++i) {
