@@ -144,11 +144,11 @@ inline std::int64_t nextLineEnd(const U* b, std::int64_t from, std::int64_t n, i
 // [DELIMIT] 3: every CR that is not directly followed by LF becomes LF, in place.
 template <class U>
 inline void normaliseLoneCrs(std::span<U> text) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (static_cast<unsigned>(text[i]) == kCr &&
-            !(i + 1 < n && static_cast<unsigned>(text[i + 1]) == kLf)) {
-            text[i] = U(kLf);
+    const auto n = static_cast<std::int64_t>(text.size());
+    U* b = text.data();
+    for (std::int64_t i = findUnit(b, 0, n, kCr); i < n; i = findUnit(b, i + 1, n, kCr)) {
+        if (!(i + 1 < n && static_cast<unsigned>(b[i + 1]) == kLf)) {
+            b[i] = U(kLf);
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,32 @@ TEST(CountUnit, AgreesWithAPlainCountEverywhere) {
     EXPECT_EQ(text::countUnit(all.data(), 100000, '\r'), 100000);
     const std::vector<char16_t> wide(70000, u'\r');
     EXPECT_EQ(text::countUnit(wide.data(), 70000, u'\r'), 70000);
+}
+
+// [DELIMIT] 3 turns every CR that no LF follows into LF, also a CR at the end and one before
+// another CR.
+TEST(NormaliseLoneCrs, EveryLoneCrAndOnlyThoseBecomeLf) {
+    std::mt19937 rng(9);
+    const char pool[] = {'\r', '\n', 'a', '\0'};
+    for (int round = 0; round < 300; ++round) {
+        std::string text(rng() % 40, ' ');
+        for (char& c : text) {
+            c = pool[rng() % 4];
+        }
+        std::string expected = text;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
+                expected[i] = '\n';
+            }
+        }
+        std::vector<unsigned char> bytes(text.begin(), text.end());
+        text::normaliseLoneCrs(std::span<unsigned char>(bytes));
+        ASSERT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+        std::vector<char16_t> units(text.begin(), text.end());
+        text::normaliseLoneCrs(std::span<char16_t>(units));
+        ASSERT_EQ(std::u16string(units.begin(), units.end()),
+                  std::u16string(expected.begin(), expected.end()));
+    }
 }
 
 }  // namespace
