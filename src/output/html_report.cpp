@@ -90,17 +90,19 @@ constexpr std::array<bool, 256> makePlainBytes() {
 }
 constexpr std::array<bool, 256> kPlainByte = makePlainBytes();
 
-// The end of the plain bytes from `i` on. Sixteen at a time where the target has SSE2: a byte
-// below 0x20 or from 0x80 (both below 0x20 when compared as signed) or one of "<>&" stops the
-// fast scan, and the table decides from there.
-std::size_t plainRunEnd(std::span<const unsigned char> line, std::size_t i) {
+// The end of the plain bytes of `line` from `i` on; `readable` bytes from the line's start may be
+// read (the text goes on after a row). Sixteen at a time where the target has SSE2: a byte below
+// 0x20 or from 0x80 (both below 0x20 when compared as signed) or one of "<>&" stops the fast
+// scan, and the table decides from there.
+std::size_t plainRunEnd(std::span<const unsigned char> line, std::size_t i,
+                        [[maybe_unused]] std::size_t readable) {
     const std::size_t n = line.size();
 #ifdef TAVELIN_TEXT_SSE2
     const __m128i space = _mm_set1_epi8(0x20);
     const __m128i lt = _mm_set1_epi8('<');
     const __m128i gt = _mm_set1_epi8('>');
     const __m128i amp = _mm_set1_epi8('&');
-    while (i + 16 <= n) {
+    while (i < n && i + 16 <= readable) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
         const __m128i stop =
             _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, space), _mm_cmpeq_epi8(v, lt)),
@@ -111,6 +113,9 @@ std::size_t plainRunEnd(std::span<const unsigned char> line, std::size_t i) {
             break;
         }
         i += 16;
+    }
+    if (i >= n) {
+        return n;
     }
 #endif
     while (i < n && kPlainByte[line[i]]) {
@@ -143,13 +148,13 @@ class ReportText {
     // pass, byte for byte what escaping the code-page caption gives. NUL becomes a blank, a TAB
     // blanks up to the next tab stop, CR and LF are dropped but take a column, and a lead byte
     // is copied with a trail byte after it.
-    void putPlainRow(std::span<const unsigned char> line, int tabWidth) {
+    void putPlainRow(std::span<const unsigned char> line, std::size_t readable, int tabWidth) {
         std::string& out = buffer_;
         const std::size_t n = line.size();
         int column = 0;
         std::size_t i = 0;
         while (i < n) {
-            const std::size_t run = plainRunEnd(line, i);
+            const std::size_t run = plainRunEnd(line, i, readable);
             if (run > i) {
                 out.append(reinterpret_cast<const char*>(line.data() + i), run - i);
                 column += static_cast<int>(run - i);
@@ -293,10 +298,12 @@ void writeCodeBlock(ReportText& out, const ReportInputs& in, int list,
         }
         if (plain) {
             const std::uint64_t end = std::uint64_t{row.offset} + row.length;
-            out.putPlainRow(row.length == 0 || end > text.size()
-                                ? std::span<const unsigned char>()
-                                : text.subspan(row.offset, row.length),
-                            tabWidth);
+            if (row.length == 0 || end > text.size()) {
+                out.putPlainRow({}, 0, tabWidth);
+            } else {
+                out.putPlainRow(text.subspan(row.offset, row.length), text.size() - row.offset,
+                                tabWidth);
+            }
             continue;
         }
         caption.clear();
