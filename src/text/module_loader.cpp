@@ -217,8 +217,9 @@ std::size_t smallestTable(const ModulePanes& panes) {
 // Resizes both line tables to `size` entries, keeping what they hold. On failure lineTableSize
 // is the size every table has.
 int resizeLineTables(ModulePanes& panes, std::int64_t size, bool fresh) {
-    int result = kLoadOk;
-    for (LineTable& table : panes.lines) {
+    std::array<int, kSides> results{kLoadOk, kLoadOk};
+    auto resize = [&](int side) {
+        LineTable& table = panes.lines[static_cast<std::size_t>(side)];
         try {
             if (fresh) {
                 table.clear();
@@ -226,11 +227,19 @@ int resizeLineTables(ModulePanes& panes, std::int64_t size, bool fresh) {
             }
             table.resize(static_cast<std::size_t>(size));
         } catch (const std::bad_alloc&) {
-            result = kLoadNoMemory;
+            results[static_cast<std::size_t>(side)] = kLoadNoMemory;
         } catch (const std::length_error&) {
-            result = kLoadNoMemory;
+            results[static_cast<std::size_t>(side)] = kLoadNoMemory;
         }
+    };
+    // Large tables are filled on two threads.
+    if (size >= (std::int64_t{1} << 16)) {
+        forBothSides(resize);
+    } else {
+        resize(kAfter);
+        resize(kBefore);
     }
+    const int result = results[kAfter] != kLoadOk ? results[kAfter] : results[kBefore];
     panes.lineTableSize = static_cast<std::int32_t>(
         std::min<std::size_t>(smallestTable(panes), static_cast<std::size_t>(size)));
     return result;
