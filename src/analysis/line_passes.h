@@ -177,15 +177,11 @@ class LoadedLineCounter {
     std::int64_t endsBefore(std::int32_t i) {
         const auto chunk = static_cast<std::size_t>(i) / 64;
         while (chunk_ < chunk) {
-            for (; rest_ != 0; rest_ &= rest_ - 1) {
-                ++count_;
-            }
+            count_ += countBits(rest_);
             rest_ = masks_[++chunk_];
         }
         const std::uint64_t below = (std::uint64_t{1} << (static_cast<unsigned>(i) % 64)) - 1;
-        for (std::uint64_t m = rest_ & below; m != 0; m &= m - 1) {
-            ++count_;
-        }
+        count_ += countBits(rest_ & below);
         rest_ &= ~below;
         return count_;
     }
@@ -830,7 +826,7 @@ class CompactingSweep {
     const LoadedLineEnds* loaded_;
     LineTable* table_;
     bool mapping_;  // a table to fill
-    std::array<U, kBlockUnits> scratch_{};
+    std::array<U, 4 * kBlockUnits> scratch_{};
 };
 
 // What removeEmptyLines() (with dropEmptyLines), then compactMappingLines() (with a table) or
@@ -862,7 +858,7 @@ std::int32_t compactCountingLines(std::span<U> text, int delimit, bool dropEmpty
 }
 
 // Drops every NUL; when anything was dropped a NUL is written after the new end. Returns the
-// new length. Units after that NUL keep what they held.
+// new length. Units after that NUL may hold anything.
 template <class U>
 std::int32_t compact(std::span<U> text) {
     const auto n = static_cast<std::int32_t>(text.size());

@@ -396,12 +396,17 @@ std::int32_t findLowByteIn(const U* b, std::int32_t from, std::int32_t n,
     return i;
 }
 
-// Number of set bits, without a population count instruction.
+// Number of set bits: the population count instruction when the build targets a processor that
+// has it, otherwise a few shifts and one multiplication (never a library call).
 TAVELIN_BLOCK_INLINE int countBits(std::uint64_t x) {
+#if defined(__POPCNT__) || (defined(_MSC_VER) && defined(__AVX__))
+    return std::popcount(x);
+#else
     x = x - ((x >> 1) & 0x5555555555555555ULL);
     x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
     return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+#endif
 }
 
 // The 64 units at b + i (fewer at the end of the text) tested at once; bit k stands for unit
@@ -500,38 +505,10 @@ class UnitCursor {
     std::uint64_t hits_ = 0;
 };
 
-// Copies count (1 to 16) units with two overlapping copies of a fixed size; writes nothing
-// outside [dst, dst + count).
-template <class U>
-TAVELIN_BLOCK_INLINE void copyFewUnits(U* dst, const U* src, int count) {
-    auto* d = reinterpret_cast<unsigned char*>(dst);
-    const auto* s = reinterpret_cast<const unsigned char*>(src);
-    const auto bytes = static_cast<std::size_t>(count) * sizeof(U);
-    auto twice = [&](auto size) {
-        constexpr std::size_t k = decltype(size)::value;
-        unsigned char head[k];
-        unsigned char tail[k];
-        std::memcpy(head, s, k);
-        std::memcpy(tail, s + bytes - k, k);
-        std::memcpy(d, head, k);
-        std::memcpy(d + bytes - k, tail, k);
-    };
-    if (bytes >= 16) {
-        twice(std::integral_constant<std::size_t, 16>{});
-    } else if (bytes >= 8) {
-        twice(std::integral_constant<std::size_t, 8>{});
-    } else if (bytes >= 4) {
-        twice(std::integral_constant<std::size_t, 4>{});
-    } else if (bytes >= 2) {
-        twice(std::integral_constant<std::size_t, 2>{});
-    } else {
-        *d = *s;
-    }
-}
-
 // Moves the units of a block that the mask keeps to b + out (at or before the block), in order;
-// returns the position after them. A mixed block is copied run by run from a copy of it
-// (scratch: room for 16 units).
+// returns the position after them. A mixed block is packed in scratch (room for 64 units) with
+// copies of a whole block's width, then stored at out with one more: the units written past the
+// kept ones lie inside the block just read.
 template <class U, bool Vector>
 TAVELIN_BLOCK_INLINE std::int32_t keepUnits(U* b, std::int32_t out,
                                             const UnitBlock<U, Vector>& block, std::uint32_t keep,
@@ -543,15 +520,19 @@ TAVELIN_BLOCK_INLINE std::int32_t keepUnits(U* b, std::int32_t out,
     if (keep == 0) {
         return out;
     }
+    constexpr std::size_t width = sizeof(U) * kBlockUnits;
+    U* const packed = scratch + 2 * kBlockUnits;
     block.storeTo(scratch);
+    int kept = 0;
     for (std::uint32_t m = keep; m != 0;) {
         const int from = std::countr_zero(m);
         const int run = std::countr_zero(~(m >> from));
-        copyFewUnits(b + out, scratch + from, run);
-        out += run;
+        std::memcpy(packed + kept, scratch + from, width);
+        kept += run;
         m &= ~(((std::uint32_t{1} << run) - 1) << from);
     }
-    return out;
+    std::memcpy(b + out, packed, width);
+    return out + kept;
 }
 
 // Drops every NUL unit of [0, n), keeping the others in order; returns how many remain. Units
@@ -569,7 +550,7 @@ std::int32_t dropZeroUnits(U* b, std::int32_t n) {
         ++i;
     }
     std::int32_t out = i;
-    std::array<U, kBlockUnits> scratch{};
+    std::array<U, 4 * kBlockUnits> scratch{};
     for (; i + kBlockUnits <= n; i += kBlockUnits) {
         const UnitBlock<U, Vector> block(b + i);
         out = keepUnits(b, out, block, block.equal(0) ^ 0xFFFFu, scratch.data());

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <random>
+#include <vector>
 
 #include "analysis/line_scanner.h"
 #include "scan_fixtures.h"
@@ -107,6 +110,43 @@ TEST(Invariants, EveryPassOnlyClearsUnits) {
         for (std::size_t i = 0; i < in.size(); ++i) {
             ASSERT_TRUE(outs[5][i] != 0 || outs[4][i] == 0 || in[i] == 0) << text;
         }
+    }
+}
+
+// The block compaction writes whole blocks past the units it keeps; what it keeps must still be
+// every non-NUL unit in order, and nothing at or after the end of the text may change.
+template <class U, bool Vector>
+void checkDropZeroUnits(std::mt19937& rng) {
+    for (int round = 0; round < 400; ++round) {
+        const auto n = static_cast<std::int32_t>(rng() % 300);
+        const unsigned nulOneIn = 1 + rng() % 6;
+        std::vector<U> text(static_cast<std::size_t>(n) + 40, U(0x5A));
+        std::vector<U> expected;
+        for (std::int32_t i = 0; i < n; ++i) {
+            const U u = rng() % nulOneIn == 0 ? U(0) : U(1 + rng() % 0xFE);
+            text[static_cast<std::size_t>(i)] = u;
+            if (u != U(0)) {
+                expected.push_back(u);
+            }
+        }
+        const std::int32_t kept = analysis::dropZeroUnits<U, Vector>(text.data(), n);
+        ASSERT_EQ(kept, static_cast<std::int32_t>(expected.size()));
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), text.begin()));
+        for (std::size_t i = static_cast<std::size_t>(n); i < text.size(); ++i) {
+            ASSERT_EQ(text[i], U(0x5A)) << "written past the text at " << i;
+        }
+    }
+}
+
+TEST(Invariants, BlockCompactionKeepsEveryUnitInOrderAndStaysInsideTheText) {
+    std::mt19937 rng(11);
+    checkDropZeroUnits<unsigned char, false>(rng);
+    checkDropZeroUnits<unsigned char, analysis::kVectorBlocks>(rng);
+    checkDropZeroUnits<char16_t, false>(rng);
+    checkDropZeroUnits<char16_t, analysis::kVectorBlocks>(rng);
+    for (int k = 0; k < 1000; ++k) {
+        const std::uint64_t x = (std::uint64_t{rng()} << 32) | rng();
+        ASSERT_EQ(analysis::countBits(x), std::popcount(x));
     }
 }
 
