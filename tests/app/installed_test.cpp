@@ -38,6 +38,7 @@ class InstalledTest : public ::testing::Test {
         return runProgram(args, host);
     }
 
+    apptest::PrivateInstanceLock lock_;
     TempFolder program_;
     TempFolder user_;
     TempFolder current_;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 namespace tavelin::apptest {
@@ -40,6 +41,31 @@ class TempFolder {
 
   private:
     std::string path_;
+};
+
+// Points the single-instance lock at a folder of its own while the object lives, so that tests
+// running at the same time never meet each other's lock; restores the environment afterwards.
+class PrivateInstanceLock {
+  public:
+    PrivateInstanceLock() {
+        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) {
+            old_ = old;
+        }
+        setenv("XDG_RUNTIME_DIR", folder_.path().c_str(), 1);
+    }
+    ~PrivateInstanceLock() {
+        if (old_) {
+            setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+    PrivateInstanceLock(const PrivateInstanceLock&) = delete;
+    PrivateInstanceLock& operator=(const PrivateInstanceLock&) = delete;
+
+  private:
+    TempFolder folder_;
+    std::optional<std::string> old_;
 };
 
 }  // namespace tavelin::apptest
