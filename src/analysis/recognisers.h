@@ -265,6 +265,9 @@ class Scanner {
         // With the rule's own end string the units that need a look are known beforehand.
         const StartSet* body =
             (term == &rule->end && termLen > 0) ? (sjis ? &rule->bodySjis : &rule->body) : nullptr;
+        if (rule->quick && !sjis && quickLiterals_) {
+            return quickLiteralEnd(*rule, q, endsAtLine) - p;
+        }
         while (q < n_) {
             if (body != nullptr) {
                 // Literals are short: the next block usually holds what is looked for.
@@ -317,6 +320,45 @@ class Scanner {
         }
         return (q > n_ ? n_ : q) - p;
     }
+
+    // The general walk above for a quick rule, with its checks reduced to what such a rule can
+    // meet (the tests compare both); returns the position after the literal.
+    std::int32_t quickLiteralEnd(const CompiledString<U>& rule, std::int32_t q, bool endsAtLine) {
+        const StartSet& body = rule.body;
+        const unsigned end = val(rule.end[0]);
+        const unsigned escape = rule.escape.empty() ? ~0u : val(rule.escape[0]);
+        while (q < n_) {
+            const std::uint32_t m = q + kBlockUnits <= n_ && body.ranges.usable
+                                        ? UnitBlock<U>(b_ + q).lowByteIn(body.ranges)
+                                        : 0;
+            q = m != 0 ? q + std::countr_zero(m) : findLowByteIn(b_, q, n_, body.bits, body.ranges);
+            if (q >= n_) {
+                break;
+            }
+            const unsigned c = val(b_[q]);
+            if (c == escape) {
+                ++q;
+                if (q < n_) {
+                    const bool pair = val(b_[q]) == kCr && (delimit_ == 0 || delimit_ == 3) &&
+                                      q + 1 < n_ && val(b_[q + 1]) == kLf;
+                    q += pair ? 2 : 1;
+                }
+                continue;
+            }
+            if (c == end) {
+                return q + 1;
+            }
+            const int w = lineEndAt(b_, n_, q, delimit_);
+            if (w > 0 && endsAtLine) {
+                return q + w;
+            }
+            q += w == 2 ? 2 : 1;
+        }
+        return q > n_ ? n_ : q;
+    }
+
+    // For tests: whether quick rules take the reduced walk (the default) or the general one.
+    void setQuickLiterals(bool on) { quickLiterals_ = on; }
 
     // ---- comment ----
     std::int32_t scanComment(std::int32_t p, CommentMode mode, int nestLimit) {
@@ -622,6 +664,7 @@ class Scanner {
     int delimit_;
     int codeNo_;
     int nestLimit_;
+    bool quickLiterals_ = true;
     RuleCache<U>& cache_;
     const CompiledRules<U>* cur_;
     std::array<RegionLevel, kRegionLimit> regions_{};

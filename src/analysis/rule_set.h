@@ -106,6 +106,9 @@ struct CompiledString {
     // of the escape and of the end, CR and LF, and for Shift-JIS text the lead bytes.
     StartSet body;
     StartSet bodySjis;
+    // One end unit, at most one escape unit, neither CR nor LF, no pattern: the literal can be
+    // walked by the units of body alone (outside Shift-JIS text).
+    bool quick = false;
 };
 
 template <class U>
@@ -277,6 +280,11 @@ inline std::unique_ptr<CompiledRules<U>> compileRules(const ExtensionDefinition*
         }
         s.body.seal();
         s.bodySjis.seal();
+        const auto notLineEnd = [](const UString<U>& x) {
+            return val(x[0]) != kCr && val(x[0]) != kLf;
+        };
+        s.quick = !s.pattern && s.end.size() == 1 && notLineEnd(s.end) && s.escape.size() <= 1 &&
+                  (s.escape.empty() || notLineEnd(s.escape));
         c.stringSet.addExact(s.start);
         c.strings.push_back(std::move(s));
     }

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "scan_fixtures.h"
 
 namespace tavelin {
@@ -99,6 +103,47 @@ TEST(StringLiterals, EscapesLineEndsAndMultiLineStrings) {
     EXPECT_EQ(comments(d, "\"a\\\r\n// b\"", 0), "\"a\\\r\n// b\"");
     // A literal that runs to the end of the buffer.
     EXPECT_EQ(comments(d, "x \"abc\\"), "x \"abc\\");
+}
+
+// Literals of one-unit ends and escapes take a reduced walk; it must end every literal where
+// the general walk ends it, in both unit widths, every line-end mode and code number.
+template <class U>
+void compareLiteralWalks(std::mt19937& rng) {
+    const char* const pieces[] = {"\"", "'", "\\", "a", "\r", "\n", "\r\n", "\x82", "\xA0", "#"};
+    const std::vector<StringRule> ruleSets[] = {
+        {StringRule{"\"", "\"", "\\"}, StringRule{"'", "'", "\\"}},
+        {StringRule{"'", "'", ""}},        // no escape
+        {StringRule{"#", "#", "#"}},       // the escape is the end unit
+        {StringRule{"\"", "\"\"", "\\"}},  // a longer end: the general walk only
+    };
+    for (int round = 0; round < 3000; ++round) {
+        ExtensionDefinition d = test::cLike();
+        d.stringRules = ruleSets[rng() % 4];
+        d.multiLineStrings = static_cast<int>(rng() % 2);
+        std::basic_string<U> text;
+        const int n = static_cast<int>(rng() % 40);
+        for (int i = 0; i < n; ++i) {
+            for (const char* c = pieces[rng() % 10]; *c != 0; ++c) {
+                text.push_back(static_cast<U>(static_cast<unsigned char>(*c)));
+            }
+        }
+        const PassOptions opt{static_cast<int>(rng() % 4), 0, static_cast<int>(rng() % 4)};
+        const auto len = static_cast<std::int32_t>(text.size());
+        analysis::RuleCache<U> cache(&d, {});
+        analysis::Scanner<U> quick(text.data(), len, opt, cache);
+        analysis::Scanner<U> general(text.data(), len, opt, cache);
+        general.setQuickLiterals(false);
+        for (std::int32_t p = 0; p < len; ++p) {
+            ASSERT_EQ(quick.scanStringLiteral(p), general.scanStringLiteral(p))
+                << "round " << round << " at " << p;
+        }
+    }
+}
+
+TEST(StringLiterals, ReducedWalkEndsEveryLiteralWhereTheGeneralOneDoes) {
+    std::mt19937 rng(5);
+    compareLiteralWalks<unsigned char>(rng);
+    compareLiteralWalks<char16_t>(rng);
 }
 
 TEST(StringLiterals, ShiftJisTrailBytesAreNotEscapes) {
