@@ -270,12 +270,7 @@ class Scanner {
         }
         while (q < n_) {
             if (body != nullptr) {
-                // Literals are short: the next block usually holds what is looked for.
-                const std::uint32_t m = q + kBlockUnits <= n_ && body->ranges.usable
-                                            ? UnitBlock<U>(b_ + q).lowByteIn(body->ranges)
-                                            : 0;
-                q = m != 0 ? q + std::countr_zero(m)
-                           : findLowByteIn(b_, q, n_, body->bits, body->ranges);
+                q = nextBodyUnit(*body, q);
                 if (q >= n_) {
                     break;
                 }
@@ -321,17 +316,22 @@ class Scanner {
         return (q > n_ ? n_ : q) - p;
     }
 
+    // The first unit at or after q that a literal's body set holds (n_ when none). Literals are
+    // short: the next block usually holds what is looked for.
+    std::int32_t nextBodyUnit(const StartSet& body, std::int32_t q) const {
+        const std::uint32_t m = q + kBlockUnits <= n_ && body.ranges.usable
+                                    ? UnitBlock<U>(b_ + q).lowByteIn(body.ranges)
+                                    : 0;
+        return m != 0 ? q + std::countr_zero(m) : findLowByteIn(b_, q, n_, body.bits, body.ranges);
+    }
+
     // The general walk above for a quick rule, with its checks reduced to what such a rule can
     // meet (the tests compare both); returns the position after the literal.
     std::int32_t quickLiteralEnd(const CompiledString<U>& rule, std::int32_t q, bool endsAtLine) {
-        const StartSet& body = rule.body;
         const unsigned end = val(rule.end[0]);
         const unsigned escape = rule.escape.empty() ? ~0u : val(rule.escape[0]);
         while (q < n_) {
-            const std::uint32_t m = q + kBlockUnits <= n_ && body.ranges.usable
-                                        ? UnitBlock<U>(b_ + q).lowByteIn(body.ranges)
-                                        : 0;
-            q = m != 0 ? q + std::countr_zero(m) : findLowByteIn(b_, q, n_, body.bits, body.ranges);
+            q = nextBodyUnit(rule.body, q);
             if (q >= n_) {
                 break;
             }

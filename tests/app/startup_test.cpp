@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,19 +31,9 @@ class RecordingSink : public MessageSink {
 class StartupTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        oldRuntime_ = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_RUNTIME_DIR", lockFolder_.path().c_str(), 1);
         session_.programFolder = program_.path();
         session_.workFolder = work_.path();
         session_.messages = &sink_;
-    }
-    void TearDown() override {
-        if (oldRuntime_) {
-            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
     }
 
     void writeViewerSettingsFile(int tabNo) {
@@ -77,12 +66,9 @@ class StartupTest : public ::testing::Test {
 
     TempFolder program_;
     TempFolder work_;
-    TempFolder lockFolder_;
+    apptest::PrivateInstanceLock lock_;
     RecordingSink sink_;
     Session session_;
-
-  private:
-    std::optional<std::string> oldRuntime_;
 };
 
 TEST_F(StartupTest, NothingToReadGivesStandAloneModeWithDefaults) {
