@@ -50,6 +50,9 @@ struct RuleEnvironment {
     const ExtensionTable* table = nullptr;  // region targets; none: regions never switch
     MacroProvider* macros = nullptr;        // none: no macro is defined
     WidenFunction widen = nullptr;
+    // Lets the comment pass take the comments from the preprocessor's walk where that gives the
+    // same result; tests turn it off to compare both ways.
+    bool reuseCommentWalk = true;
 };
 
 }  // namespace tavelin

@@ -151,15 +151,31 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
         deleteLeadingNumbers(span(), d);
     }
     md.preprocessorBytes = 0;
+    const bool deletesComments = (def == nullptr || def->commentCount == 0) && s.cmtcount == 0;
+    // When it can, the comment pass takes the comments from the preprocessor's walk instead of
+    // walking the text again.
+    std::vector<WalkedComment> walked;
+    bool commentsWalked = false;
     if (def != nullptr && !def->preprocessorRules.empty() && s.preproct == 0) {
         Scanner<U> sc(text.data(), n, opt, cache);
         Preprocessor<U> pp(sc, side, env.macros);
+        commentsWalked = deletesComments && env.reuseCommentWalk && commentWalkReusable(sc.rules());
+        if (commentsWalked) {
+            pp.recordComments(&walked);
+        }
         md.preprocessorBytes = clampCount(std::int64_t{pp.run()} * unitBytes);
     }
     md.commentBytes = 0;
-    if ((def == nullptr || def->commentCount == 0) && s.cmtcount == 0) {
-        Scanner<U> sc(text.data(), n, opt, cache);
-        md.commentBytes = clampCount(std::int64_t{deleteComments(sc)} * unitBytes);
+    if (deletesComments) {
+        std::int32_t covered = 0;
+        if (commentsWalked) {
+            covered = deleteWalkedComments(span(), std::span<const WalkedComment>(walked));
+            walked = {};
+        } else {
+            Scanner<U> sc(text.data(), n, opt, cache);
+            covered = deleteComments(sc);
+        }
+        md.commentBytes = clampCount(std::int64_t{covered} * unitBytes);
     }
     {
         Scanner<U> sc(text.data(), n, opt, cache);

@@ -56,6 +56,9 @@ class Preprocessor {
     Preprocessor(Scanner<U>& sc, int side, MacroProvider* macros)
         : sc_(sc), b_(sc.data()), n_(sc.size()), side_(side), provider_(macros) {}
 
+    // Makes the pass record, in text order, every comment and non-comment string it steps over.
+    void recordComments(std::vector<WalkedComment>* walked) { walked_ = walked; }
+
     // The pass: returns the units covered by directive blocks.
     std::int32_t run() {
         const CompiledRules<U>& rs = sc_.rules();
@@ -79,6 +82,7 @@ class Preprocessor {
             if (rs.commentSet.test(u)) {
                 const std::int32_t k = sc_.scanComment(i, CommentMode::Skip);
                 if (k > 0) {
+                    noteComment(i, k);
                     i += k;
                     continue;
                 }
@@ -247,6 +251,12 @@ class Preprocessor {
             }
         }
     };
+
+    void noteComment(std::int32_t at, std::int32_t k) {
+        if (walked_ != nullptr) {
+            walked_->push_back(WalkedComment{at, sc_.lastCommentClears() ? k : -k});
+        }
+    }
 
     const std::vector<MacroRow>& macros() {
         if (!macrosLoaded_) {
@@ -502,6 +512,7 @@ class Preprocessor {
             if (rs.commentSet.test(u)) {
                 const std::int32_t k = sc_.scanComment(q, CommentMode::Skip);
                 if (k > 0) {
+                    noteComment(q, k);
                     endOperand(q);
                     q += k;
                     continue;
@@ -525,6 +536,7 @@ class Preprocessor {
     MacroProvider* provider_;
     bool macrosLoaded_ = false;
     std::vector<MacroRow> macros_;
+    std::vector<WalkedComment>* walked_ = nullptr;
 };
 
 // The value of the expression at the start of text (the text after a directive word) for one

@@ -366,6 +366,7 @@ class Scanner {
         for (const auto& s : rs.nonComments) {
             const std::int32_t k = matchFlexibleQuick<U>(false, b_, n_, p, s);
             if (k > 0) {
+                lastCommentClears_ = false;
                 return k;
             }
         }
@@ -484,12 +485,17 @@ class Scanner {
         if (mode == CommentMode::Delete && !openAtEnd) {
             clearRange(b_, p, q);
         }
+        lastCommentClears_ = !openAtEnd;
         return q - p;
     }
 
     std::int32_t scanComment(std::int32_t p, CommentMode mode) {
         return scanComment(p, mode, nestLimit_);
     }
+
+    // Whether deleting what the last scanComment() found clears its units: not for a non-comment
+    // string, nor for a block comment still open at the end of the text.
+    bool lastCommentClears() const { return lastCommentClears_; }
 
     // ---- no-count area (always deletes) ----
     std::int32_t scanNoCountArea(std::int32_t p) {
@@ -665,6 +671,7 @@ class Scanner {
     int codeNo_;
     int nestLimit_;
     bool quickLiterals_ = true;
+    bool lastCommentClears_ = false;
     RuleCache<U>& cache_;
     const CompiledRules<U>* cur_;
     std::array<RegionLevel, kRegionLimit> regions_{};
@@ -836,6 +843,79 @@ std::int32_t deleteComments(Scanner<U>& sc) {
             }
         }
         i += skipLiteralOrRegion(sc, rs, i, u);
+    }
+    return clampCount(total);
+}
+
+// A comment (or non-comment string) that a walk over the text stepped over: where it starts and
+// the units it covers, negated when deleting it clears nothing (see lastCommentClears()).
+struct WalkedComment {
+    std::int32_t at = 0;
+    std::int32_t length = 0;
+};
+
+// Whether the comments the preprocessor pass steps over, less those it then clears, are exactly
+// the ones deleteComments() finds in the text the preprocessor pass leaves. The preprocessor
+// clears only whole constructs of its walk (directive words and conditions, operands ended at a
+// line end or a comment, whole branches), so both walks cut the text that remains into the same
+// comments, literals and single units, provided that:
+// - nothing switches the rules (no embedded-language region);
+// - nothing the comment pass reads lies before the start of what it reads: comments may stand
+//   anywhere (no column or stand-alone placement) and do not clear their line head;
+// - cleared text starts nothing: no comment, non-comment string or literal starts with NUL or
+//   with nothing at all;
+// - no directive part holds a line end, so the line end after a line comment is cleared exactly
+//   when the comment is.
+template <class U>
+bool commentWalkReusable(const CompiledRules<U>& rs) {
+    auto startsWithNul = [](const UString<U>& s) { return s.empty() || val(s[0]) == kNul; };
+    if (!rs.regions.empty()) {
+        return false;
+    }
+    for (const auto& r : rs.comments) {
+        if (r.placement != 0 || r.deleteLineHead || startsWithNul(r.start)) {
+            return false;
+        }
+    }
+    for (const auto& s : rs.nonComments) {
+        if (startsWithNul(s)) {
+            return false;
+        }
+    }
+    for (const auto& s : rs.strings) {
+        if (startsWithNul(s.start)) {
+            return false;
+        }
+    }
+    for (const auto& d : rs.directives) {
+        for (const auto& part : d.parts) {
+            for (const U u : part) {
+                if (val(u) == kCr || val(u) == kLf) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// deleteComments() over the text a walk left, from the comments that walk recorded in text order:
+// a comment whose first unit is still there was left whole and is deleted and counted; one whose
+// first unit is NUL went with what the walk cleared.
+template <class U>
+std::int32_t deleteWalkedComments(std::span<U> text, std::span<const WalkedComment> walked) {
+    U* b = text.data();
+    std::int64_t total = 0;
+    for (const WalkedComment& c : walked) {
+        if (b[c.at] == U(0)) {
+            continue;
+        }
+        if (c.length > 0) {
+            total += c.length;
+            clearRange(b, c.at, c.at + c.length);
+        } else {
+            total -= c.length;
+        }
     }
     return clampCount(total);
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <bit>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/line_scanner.h"
@@ -172,10 +174,11 @@ struct Outcome {
 
 template <class U>
 Outcome analyseAs(const std::string& text, const ExtensionDefinition& d, const CounterSettings& s,
-                  int presence) {
+                  int presence, int codeNo = 0, bool reuseCommentWalk = true) {
     std::vector<U> buf(text.begin(), text.end());
     auto n = static_cast<std::int32_t>(buf.size());
     Outcome o;
+    o.md.codeNo = codeNo;
     o.lines.resize(text.size() + 2);
     for (std::size_t k = 0; k < o.lines.size(); ++k) {
         o.lines[k].lineIndex = static_cast<std::int32_t>(k);
@@ -184,6 +187,7 @@ Outcome analyseAs(const std::string& text, const ExtensionDefinition& d, const C
     FixedMacros macros({MacroEntry{"X", 1, 1}});
     RuleEnvironment env;
     env.macros = &macros;
+    env.reuseCommentWalk = reuseCommentWalk;
     analysis::analyseUnits<U>(0, buf, n, s, &d, o.md, presence, &o.lines, &display,
                               &o.displayLength, env);
     for (std::int32_t i = 0; i < n; ++i) {
@@ -267,6 +271,80 @@ TEST(Invariants, WholeAnalysisCountsAddUpAndBothUnitFormsAgree) {
             return;
         }
     }
+}
+
+// The comment pass takes its comments from the preprocessor's walk where the rules allow it; on
+// any text, with rules that let '#' start both comments and directives, NUL units and every
+// encoding, that must leave the same text, counts and line table as walking the text again.
+TEST(Invariants, CommentsTakenFromThePreprocessorWalkEqualASecondWalk) {
+    const std::string extra[] = {"#define ", "# if ",        "#elif ",  "defined(X)",
+                                 "\\n",      "/* #endif */", "\"#if\"", std::string(1, '\0')};
+    {
+        // The comment at column 4 of the line the literal's escaped line end starts is no longer
+        // there once the operand with that line end is removed: the second walk keeps it.
+        ExtensionDefinition d = test::cLike();
+        d.commentRules.push_back(test::lineRule("a", 2, 4));
+        const std::string text = "#define X \"a\\\nb\" a\n";
+        const Outcome once = analyseAs<unsigned char>(text, d, CounterSettings{}, 2, 0, true);
+        const Outcome twice = analyseAs<unsigned char>(text, d, CounterSettings{}, 2, 0, false);
+        EXPECT_EQ(once.text, twice.text);
+        EXPECT_EQ(once.md.commentBytes, 0);
+    }
+    std::mt19937 rng(11);
+    int reused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = randomText(rng);
+        for (int k = static_cast<int>(rng() % 6); k > 0; --k) {
+            const std::size_t at = text.empty() ? 0 : rng() % text.size();
+            text.insert(at, extra[rng() % (sizeof(extra) / sizeof(extra[0]))]);
+        }
+        ExtensionDefinition d = randomDefinition(rng);
+        if (rng() % 3 == 0) {
+            d.commentRules.push_back(test::lineRule("#"));
+        }
+        if (rng() % 4 == 0) {
+            // A comment only at one column: the columns the walk saw move when a removed block
+            // takes a line end with it.
+            d.commentRules.insert(d.commentRules.begin(),
+                                  test::lineRule("a", 2, 1 + static_cast<int>(rng() % 8)));
+        }
+        if (rng() % 3 == 0) {
+            d.preprocessorRules.push_back(
+                test::directive({"# if", "#elif", "#else", "#endif"}, {2, 2, 0, 0}, 1));
+        }
+        const CounterSettings s = randomSettings(rng);
+        const int presence = 1 + static_cast<int>(rng() % 2);
+        const int codeNo = static_cast<int>(rng() % 5);
+        {
+            RuleEnvironment env;
+            analysis::RuleCache<unsigned char> cache(&d, env);
+            reused += analysis::commentWalkReusable(*cache.own()) ? 1 : 0;
+        }
+        SCOPED_TRACE("round " + std::to_string(round) + " delimit " + std::to_string(s.delimit) +
+                     " code " + std::to_string(codeNo) + " text '" + text + "'");
+        const Outcome a = analyseAs<unsigned char>(text, d, s, presence, codeNo, true);
+        const Outcome b = analyseAs<unsigned char>(text, d, s, presence, codeNo, false);
+        const Outcome wa = analyseAs<char16_t>(text, d, s, presence, 0, true);
+        const Outcome wb = analyseAs<char16_t>(text, d, s, presence, 0, false);
+        for (const auto& [x, y] : {std::pair{&a, &b}, std::pair{&wa, &wb}}) {
+            ASSERT_EQ(x->text, y->text);
+            ASSERT_EQ(x->display, y->display);
+            EXPECT_EQ(x->md.commentBytes, y->md.commentBytes);
+            EXPECT_EQ(x->md.preprocessorBytes, y->md.preprocessorBytes);
+            EXPECT_EQ(x->md.actualSteps, y->md.actualSteps);
+            EXPECT_EQ(x->md.actualBytes, y->md.actualBytes);
+            EXPECT_EQ(x->md.spaceSteps, y->md.spaceSteps);
+            for (std::int32_t k = 0; k < x->md.actualSteps; ++k) {
+                EXPECT_EQ(x->lines[static_cast<std::size_t>(k)].lineIndex,
+                          y->lines[static_cast<std::size_t>(k)].lineIndex);
+            }
+        }
+        if (::testing::Test::HasFailure()) {
+            return;
+        }
+    }
+    // Most rounds must take the shorter way, or the comparison shows nothing.
+    EXPECT_GT(reused, 500);
 }
 
 }  // namespace
