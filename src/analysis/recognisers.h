@@ -868,22 +868,12 @@ struct WalkedComment {
 //   when the comment is.
 template <class U>
 bool commentWalkReusable(const CompiledRules<U>& rs) {
-    auto startsWithNul = [](const UString<U>& s) { return s.empty() || val(s[0]) == kNul; };
-    if (!rs.regions.empty()) {
+    // The start sets hold NUL when a rule's start is empty or begins with a NUL unit.
+    if (!rs.regions.empty() || rs.commentSet.test(kNul) || rs.stringSet.test(kNul)) {
         return false;
     }
     for (const auto& r : rs.comments) {
-        if (r.placement != 0 || r.deleteLineHead || startsWithNul(r.start)) {
-            return false;
-        }
-    }
-    for (const auto& s : rs.nonComments) {
-        if (startsWithNul(s)) {
-            return false;
-        }
-    }
-    for (const auto& s : rs.strings) {
-        if (startsWithNul(s.start)) {
+        if (r.placement != 0 || r.deleteLineHead) {
             return false;
         }
     }
