@@ -16,13 +16,11 @@ int main(int argc, char** argv) {
         }
     }
     if (tavelin::ui::windowWanted(args)) {
-        tavelin::ui::WindowMessages messages(argc, argv);
+        // Owns the application object: it is gone before main returns, while argc and argv live.
+        tavelin::ui::WindowHost window(argc, argv);
         return tavelin::runProgram(
-            argc, argv,
-            [&argc, argv](tavelin::Session& session) {
-                return tavelin::ui::runWindow(session, argc, argv);
-            },
-            &messages);
+            argc, argv, [&window](tavelin::Session& session) { return window.run(session); },
+            &window);
     }
 #endif
     return tavelin::runProgram(argc, argv);

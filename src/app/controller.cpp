@@ -1,5 +1,6 @@
 #include "app/controller.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -77,10 +78,14 @@ void MainController::refreshLists() {
     options.listPosition = session_.viewerSettings.listPosition();
     options.tabWidth = session_.tabWidth;
     options.viewState = session_.viewState;
+    // The worker builds new lists; this thread puts them in place, so the window never reads
+    // lists that another thread is writing.
+    CodeListModels rebuilt;
     window_.runLong([&] {
-        tavelin::refreshLists(session_.codeLists, session_.panes, session_.counterSettings, options,
+        tavelin::refreshLists(rebuilt, session_.panes, session_.counterSettings, options,
                               session_.stepCounts);
     });
+    session_.codeLists = std::move(rebuilt);
     listsDetached_ = false;
     window_.listsRebuilt(session_);
 }
@@ -117,11 +122,16 @@ void MainController::warningListsWillChange() {
 void MainController::loadWarningLists() {
     warningListsWillChange();
     // A warning file may hold many thousands of rows: read on the window's worker.
+    // The lists are taken out of the session while the worker fills them and put back here.
+    WarningList left = std::move(session_.leftWarnings);
+    WarningList right = std::move(session_.rightWarnings);
     window_.runLong([&] {
-        tavelin::loadWarningLists(session_.leftWarnings, session_.rightWarnings,
-                                  session_.panes.module(kAfter), session_.panes.module(kBefore),
-                                  session_.counterSettings, session_.viewerSettings.listPosition());
+        tavelin::loadWarningLists(left, right, session_.panes.module(kAfter),
+                                  session_.panes.module(kBefore), session_.counterSettings,
+                                  session_.viewerSettings.listPosition());
     });
+    session_.leftWarnings = std::move(left);
+    session_.rightWarnings = std::move(right);
     warningsDetached_ = false;
     window_.warningListsRebuilt(session_);
 }
@@ -152,7 +162,9 @@ void MainController::sortWarnings(int list, int column) {
     }
     enterBusyState();
     warningListsWillChange();
-    window_.runLong([&] { sortWarningList(warningListOf(session_, list), column); });
+    WarningList sorted = std::move(warningListOf(session_, list));
+    window_.runLong([&] { sortWarningList(sorted, column); });
+    warningListOf(session_, list) = std::move(sorted);
     warningsDetached_ = false;
     window_.warningListsRebuilt(session_);
     leaveBusyState();
@@ -177,6 +189,82 @@ std::string MainController::warningHelpTarget(int list, std::int32_t row, int he
     const ViewerSettings& vs = session_.viewerSettings;
     return help == 1 ? buildWarningHelpTarget(vs.helpPath1, vs.help1Ext, warning->subItems[0])
                      : buildWarningHelpTarget(vs.helpPath2, vs.help2Ext, warning->subItems[0]);
+}
+
+WarningHelp MainController::warningHelp(int list, std::int32_t row, int help) const {
+    WarningHelp result;
+    result.target = warningHelpTarget(list, row, help);
+    result.web = isWebHelpTarget(result.target);
+    return result;
+}
+
+void MainController::selectProcessingKind(std::int32_t index) {
+    // The selector is filled before the first activation; only the user's choices count.
+    if (session_.firstActivationDone && !closed_) {
+        session_.processingKind = index;
+    }
+}
+
+void MainController::setWarningHeight(std::int32_t pixels) {
+    session_.viewerSettings.warnHeight = std::max(kMinWarningHeight, pixels);
+}
+
+void MainController::setListFont(std::string_view family, std::int32_t points,
+                                 bool japaneseGlyphs) {
+    session_.viewerSettings.setFont(family, points > 0 ? points : 9,
+                                    japaneseGlyphs ? kCharsetShiftJis : kCharsetDefault);
+}
+
+std::int32_t MainController::processingKindCount() const {
+    return session_.viewerSettings.debugMode == 1 ? kKindDataMonitor + 1 : kKindDataMonitor;
+}
+
+CodeListMenuItems MainController::codeListMenuItems(int list, bool hasRows,
+                                                    bool hasSelection) const {
+    CodeListMenuItems items;
+    if (list < 0 || list > 1 || !hasRows) {
+        return items;
+    }
+    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
+    const ModuleDescriptor* module = session_.panes.module(side);
+    const CounterSettings& cs = session_.counterSettings;
+    items.copy = true;
+    items.save = true;
+    // The editor needs both editor settings and a row to start at.
+    items.edit = !cs.editor.empty() && !cs.editopt.empty() && hasSelection;
+    // Another encoding only for a present module that is not UTF-16.
+    items.encodings = module != nullptr && module->utf16 == 0;
+    items.checkedEncoding = module != nullptr ? module->codeNo : -1;
+    return items;
+}
+
+DropDecision MainController::dropDecision(int list, std::span<const std::string> paths) const {
+    DropDecision decision;
+    if (!acceptsDrops() || list < 0 || list > 1) {
+        return decision;
+    }
+    decision.kind = DropDecision::Kind::Message;
+    if (paths.size() != 1) {
+        decision.message = kMsgNotOneFile;
+        return decision;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(paths.front(), ec)) {
+        decision.message = kMsgFolderDropped;
+        return decision;
+    }
+    decision.kind = DropDecision::Kind::Open;
+    decision.side = sideOfList(list, session_.viewerSettings.listPosition());
+    return decision;
+}
+
+bool MainController::canSaveText(int list) const {
+    if (busy() || list < 0 || list > 1) {
+        return false;
+    }
+    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
+    return session_.panes.module(side) != nullptr &&
+           session_.panes.moduleLength[static_cast<std::size_t>(side)] > 0;
 }
 
 std::u16string MainController::copyRows(int list, std::span<const std::int32_t> rows) const {
@@ -485,13 +573,12 @@ Activation MainController::formActivate() {
         return Activation::AlreadyDone;
     }
     Session& s = session_;
-    const bool debug = s.viewerSettings.debugMode == 1;
 
     // 1. The selectors from the settings.
     s.tabWidth = s.viewerSettings.setTabChoice(s.viewerSettings.tabNo);
     s.codeLists.tabWidth = s.tabWidth;
     s.resyncChoice = selectorIndex(s.counterSettings.nextlchk, kResyncChoices);
-    s.processingKind = selectorIndex(s.viewerSettings.execKind, debug ? 12 : 11);
+    s.processingKind = selectorIndex(s.viewerSettings.execKind, processingKindCount());
 
     // 3. and 4. The warning lists' columns and sort keys.
     s.extraColumnNames = loadExtraColumnNames(s.counterSettings);

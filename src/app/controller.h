@@ -81,11 +81,40 @@ enum class Activation {
 // A code page a list's encoding menu can choose (codeNo 0..4 of 8-bit text).
 inline constexpr int kEncodingChoices = 5;
 
-// What the settings dialog changed, as the main window applies it.
-enum class SettingsChange {
-    None = 0,     // nothing: the window stays as it is
-    Lists = 1,    // the list position or a line colour: the lists are shown anew
-    Display = 2,  // only the logo, the status width or the help texts
+// The lowest height the warning lists keep ([WARN_HEIGHT]'s minimum).
+inline constexpr std::int32_t kMinWarningHeight = 74;
+
+// Character sets a chosen list font is saved with: Shift-JIS for a font with Japanese glyphs,
+// else the default set.
+inline constexpr std::int32_t kCharsetShiftJis = 128;
+inline constexpr std::int32_t kCharsetDefault = 0;
+
+// Messages of dropping files on the code lists.
+inline constexpr std::string_view kMsgFolderDropped = "The folder cannot be selected.";
+inline constexpr std::string_view kMsgNotOneFile = "Two more files cannot be selected.";
+
+// What a code list's pop-up menu shows: Copy, Save and Edit, and the Encode submenu with the
+// module's encoding checked (-1: none).
+struct CodeListMenuItems {
+    bool copy = false;
+    bool save = false;
+    bool edit = false;
+    bool encodings = false;
+    int checkedEncoding = -1;
+};
+
+// What becomes of files dropped on a code list: nothing (the data-file edition), a message, or
+// the one file opened into `side`.
+struct DropDecision {
+    enum class Kind { Ignore, Message, Open } kind = Kind::Ignore;
+    std::string_view message;
+    int side = kAfter;
+};
+
+// A warning's help page: a URL (http:, https:, file:) or a local file; empty: nothing to open.
+struct WarningHelp {
+    std::string target;
+    bool web = false;
 };
 
 class MainController {
@@ -154,6 +183,25 @@ class MainController {
     std::int32_t warningJumpRow(int list, std::int32_t row) const;
     // What help 1 or 2 of a warning row opens (empty: nothing; see buildWarningHelpTarget).
     std::string warningHelpTarget(int list, std::int32_t row, int help) const;
+
+    // The window's controls that are settings of their own: the processing selector's index
+    // (kept at the end, executed or not), the warning lists' height after a splitter move (at
+    // least kMinWarningHeight), and the font chosen for the lists (points 0: 9 points).
+    void selectProcessingKind(std::int32_t index);
+    void setWarningHeight(std::int32_t pixels);
+    void setListFont(std::string_view family, std::int32_t points, bool japaneseGlyphs);
+    // The processing selector's entries: eleven kinds, the internal data monitor too with
+    // [DEBUG_MODE] 1.
+    std::int32_t processingKindCount() const;
+
+    // The view's rules. The pop-up menu of code list `list` (0 left, 1 right) with rows or not
+    // and a selection or not; what a drop of `paths` on it does; whether the text of the module
+    // it shows can be saved; what help 1 or 2 of warning row `row` opens.
+    CodeListMenuItems codeListMenuItems(int list, bool hasRows, bool hasSelection) const;
+    DropDecision dropDecision(int list, std::span<const std::string> paths) const;
+    bool acceptsDrops() const { return session_.noDataFile == 1; }
+    bool canSaveText(int list) const;
+    WarningHelp warningHelp(int list, std::int32_t row, int help) const;
 
     // The code lists' outputs (list 0 left, 1 right): the clipboard text of rows, the text save
     // of the module the list shows (0, or -1 when it could not be written), and the editor at a

@@ -1,27 +1,11 @@
 #include "ui/list_models.h"
 
-#include "platform/codepage.h"
-
 namespace tavelin::ui {
-
-QString fromEngineText(std::string_view text) {
-    const std::u16string units = fileSystemToUtf16(text);
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
 
 QColor fromColourValue(std::int32_t colour) {
     const auto c = static_cast<std::uint32_t>(colour);
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                   static_cast<int>((c >> 16) & 0xFF));
-}
-
-QString hintShort(std::string_view hint) {
-    return fromEngineText(hint.substr(0, hint.find('|')));
-}
-
-QString hintLong(std::string_view hint) {
-    const std::size_t bar = hint.find('|');
-    return fromEngineText(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -48,7 +32,7 @@ QString CodeListModel::caption(int row) const {
     captions_ = CaptionFormatter(session_.codeLists.tabWidth);
     scratch_.clear();
     captions_.appendUnicode(session_.panes, list(), row, scratch_);
-    return QString::fromUtf16(scratch_.data(), static_cast<qsizetype>(scratch_.size()));
+    return fromUnits(scratch_);
 }
 
 LineStatus CodeListModel::status(int row) const {
@@ -92,11 +76,14 @@ QVariant CodeListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || section != 0 || role != Qt::DisplayRole) {
         return {};
     }
-    const std::u16string heading = list().headingUnicode();
-    if (heading.empty()) {
+    if (heading_.isEmpty()) {
         return list_ == 0 ? QStringLiteral("After change") : QStringLiteral("Before change");
     }
-    return QString::fromUtf16(heading.data(), static_cast<qsizetype>(heading.size()));
+    return heading_;
+}
+
+void CodeListModel::takeHeading() {
+    heading_ = fromUnits(list().headingUnicode());
 }
 
 Qt::ItemFlags CodeListModel::flags(const QModelIndex& index) const {
@@ -116,6 +103,7 @@ void CodeListModel::detach() {
 void CodeListModel::attach() {
     beginResetModel();
     attached_ = true;
+    takeHeading();
     endResetModel();
     emit headerDataChanged(Qt::Horizontal, 0, 0);
 }
@@ -124,6 +112,7 @@ void CodeListModel::refreshCaptions() {
     if (!attached_) {
         return;
     }
+    takeHeading();
     if (rowCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
     }
@@ -144,7 +133,7 @@ int WarningListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int WarningListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(warnings().columns.size());
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
 QVariant WarningListModel::data(const QModelIndex& index, int role) const {
@@ -166,12 +155,11 @@ QVariant WarningListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant WarningListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    const auto& columns = warnings().columns;
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        static_cast<std::size_t>(section) >= columns.size()) {
+        section >= columns_.size()) {
         return {};
     }
-    return fromEngineText(columns[static_cast<std::size_t>(section)]);
+    return columns_[section];
 }
 
 Qt::ItemFlags WarningListModel::flags(const QModelIndex& index) const {
@@ -191,6 +179,10 @@ void WarningListModel::detach() {
 void WarningListModel::attach() {
     beginResetModel();
     attached_ = true;
+    columns_.clear();
+    for (const std::string& column : warnings().columns) {
+        columns_ << fromEngineText(column);
+    }
     endResetModel();
 }
 

@@ -9,19 +9,12 @@
 
 #include "app/session.h"
 #include "display/captions.h"
+#include "ui/ui_strings.h"
 
 namespace tavelin::ui {
 
-// A text of the engine (system code page bytes or UTF-8 from a warning file) as a QString:
-// well-formed UTF-8 is taken as UTF-8, anything else as the system code page.
-QString fromEngineText(std::string_view text);
-
 // A colour of the settings, laid out 0x00BBGGRR.
 QColor fromColourValue(std::int32_t colour);
-
-// Short and long part of a hint ("short|long"); the whole text when it has no bar.
-QString hintShort(std::string_view hint);
-QString hintLong(std::string_view hint);
 
 class CodeListModel final : public QAbstractTableModel {
     Q_OBJECT
@@ -35,6 +28,8 @@ class CodeListModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // While detached the model has no rows and reads nothing of the session (another thread
+    // may be writing it); the heading shows what it showed when it was last attached.
     void detach();
     void attach();
     // The rows stayed; their captions or the heading changed.
@@ -48,10 +43,12 @@ class CodeListModel final : public QAbstractTableModel {
 
   private:
     const CodeList& list() const;
+    void takeHeading();
 
     const Session& session_;
     int list_;
     bool attached_ = false;
+    QString heading_;
     mutable CaptionFormatter captions_{8};
     mutable std::u16string scratch_;
 };
@@ -68,6 +65,7 @@ class WarningListModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // While detached the model has no rows and keeps the column headings it had.
     void detach();
     void attach();
     bool attached() const { return attached_; }
@@ -78,6 +76,7 @@ class WarningListModel final : public QAbstractTableModel {
     const Session& session_;
     int list_;
     bool attached_ = false;
+    QStringList columns_;
 };
 
 }  // namespace tavelin::ui

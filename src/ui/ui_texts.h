@@ -95,10 +95,6 @@ inline constexpr std::string_view kHelp1Hint = "Help1|Help 1 is displayed.";
 inline constexpr std::string_view kHelp2Caption = "Help&2";
 inline constexpr std::string_view kHelp2Hint = "Help2|Help 2 is displayed.";
 
-// Messages of dropping files on the lists.
-inline constexpr std::string_view kMsgFolderDropped = "The folder cannot be selected.";
-inline constexpr std::string_view kMsgNotOneFile = "Two more files cannot be selected.";
-
 // The file dialogs of the File menu.
 inline constexpr std::string_view kOpenFilter = "All files(*.*) (*)";
 

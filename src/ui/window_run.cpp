@@ -1,25 +1,32 @@
 #include "ui/window_run.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSocketNotifier>
+#include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "app/program.h"
 #include "app/startup_options.h"
 #include "ui/main_window.h"
+#include "ui/ui_strings.h"
 #include "ui/ui_texts.h"
 
 namespace tavelin::ui {
-
-namespace {
-
-bool environmentSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
 
 // Exceptions must not cross the event loop: the first one ends the loop and is passed on to the
 // program entry, which reports it.
@@ -40,6 +47,114 @@ class Application final : public QApplication {
     std::exception_ptr error;
 };
 
+namespace {
+
+bool environmentSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+constexpr const char* kScriptVariable = "TAVELIN_UI_SCRIPT";
+
+#ifndef _WIN32
+// The termination signals reach the event loop through a pipe: the handler may only write.
+// The pipe is the process's, as signal dispositions are.
+int closePipe[2] = {-1, -1};
+
+extern "C" void onCloseSignal(int) {
+    const char byte = 1;
+    const ssize_t written = write(closePipe[1], &byte, 1);
+    (void)written;
+}
+
+// While it lives, SIGTERM, SIGINT and SIGHUP close the window as its close button does.
+class CloseOnSignal {
+  public:
+    explicit CloseOnSignal(QWidget& window) {
+        if (pipe(closePipe) != 0) {
+            return;
+        }
+        for (int fd : closePipe) {
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(closePipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, &window, [&window] {
+            char bytes[16];
+            while (read(closePipe[0], bytes, sizeof bytes) > 0) {
+            }
+            window.close();
+        });
+        struct sigaction action {};
+        action.sa_handler = onCloseSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signal : kSignals) {
+            sigaction(signal, &action, nullptr);
+        }
+        installed_ = true;
+    }
+    ~CloseOnSignal() {
+        if (!installed_) {
+            return;
+        }
+        for (int signal : kSignals) {
+            std::signal(signal, SIG_DFL);
+        }
+        notifier_.reset();
+        for (int& fd : closePipe) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    CloseOnSignal(const CloseOnSignal&) = delete;
+    CloseOnSignal& operator=(const CloseOnSignal&) = delete;
+
+  private:
+    static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool installed_ = false;
+};
+#else
+class CloseOnSignal {
+  public:
+    explicit CloseOnSignal(QWidget&) {}
+};
+#endif
+
+// Carries out the steps of an automated session, one per turn of the event loop.
+void runScript(MainWindow& window, QStringList steps) {
+    if (steps.isEmpty() || window.controller().closed()) {
+        return;
+    }
+    const QString step = steps.takeFirst().trimmed();
+    if (step == QLatin1String("end")) {
+        window.button(MainWindow::kEnd)->click();
+    } else if (step == QLatin1String("exit")) {
+        window.exitAction()->trigger();
+    } else if (step == QLatin1String("close")) {
+        window.close();
+    } else if (step == QLatin1String("escape")) {
+        for (QShortcut* shortcut : window.findChildren<QShortcut*>()) {
+            if (shortcut->key() == QKeySequence(Qt::Key_Escape)) {
+                emit shortcut->activated();
+            }
+        }
+    } else if (step == QLatin1String("execute")) {
+        window.button(MainWindow::kExecute)->click();
+    } else if (step == QLatin1String("close-while-busy")) {
+        // The close arrives while the operation runs; it is carried out when the operation ends.
+        QTimer::singleShot(0, &window, [&window] { window.close(); });
+        window.button(MainWindow::kExecute)->click();
+    } else if (step == QLatin1String("signal")) {
+        std::raise(SIGTERM);
+    } else {
+        std::fprintf(stderr, "tavelin: unknown step \"%s\" in %s\n", qPrintable(step),
+                     kScriptVariable);
+    }
+    QTimer::singleShot(0, &window, [&window, steps] { runScript(window, steps); });
+}
+
 }  // namespace
 
 bool windowWanted(std::span<const std::string_view> args) {
@@ -51,40 +166,51 @@ bool windowWanted(std::span<const std::string_view> args) {
            environmentSet("QT_QPA_PLATFORM");
 }
 
-namespace {
+WindowHost::WindowHost(int& argc, char** argv)
+    : argc_(argc), argv_(argv), automated_(environmentSet(kScriptVariable)) {}
 
-// The one application object of the process: made by the first message box or by the window.
-Application& application(int& argc, char** argv) {
-    static std::unique_ptr<Application> app;
-    if (!app) {
-        app = std::make_unique<Application>(argc, argv);
+WindowHost::~WindowHost() = default;
+
+Application& WindowHost::application() {
+    if (!app_) {
+        app_ = std::make_unique<Application>(argc_, argv_);
         Application::setApplicationName(QStringLiteral("Tavelin"));
     }
-    return *app;
+    return *app_;
 }
 
-}  // namespace
-
-WindowMessages::WindowMessages(int& argc, char** argv) : argc_(argc), argv_(argv) {}
-
-void WindowMessages::showMessage(std::string_view text) {
-    application(argc_, argv_);
-    QMessageBox box(
-        QMessageBox::Warning,
-        QString::fromUtf8(kTitleTavelin.data(), static_cast<qsizetype>(kTitleTavelin.size())),
-        fromEngineText(text), QMessageBox::Ok);
+void WindowHost::showMessage(std::string_view text) {
+    application();
+    if (automated_) {
+        std::fprintf(stderr, "tavelin: message: %.*s\n", static_cast<int>(text.size()),
+                     text.data());
+    }
+    QMessageBox box(QMessageBox::Warning, qs(kTitleTavelin), fromEngineText(text), QMessageBox::Ok);
+    if (automated_) {
+        QTimer::singleShot(0, &box, [&box] { box.done(QMessageBox::Ok); });
+    }
     box.exec();
 }
 
-int runWindow(Session& session, int& argc, char** argv) {
-    Application& app = application(argc, argv);
+int WindowHost::run(Session& session) {
+    Application& app = application();
     int exitCode = kExitOk;
     {
         MainWindow window(session);
+        const CloseOnSignal closeOnSignal(window);
+        if (automated_) {
+            window.setMessageHandler([](const QString& text) {
+                std::fprintf(stderr, "tavelin: message: %s\n", qPrintable(text));
+            });
+        }
         window.show();
-        QTimer::singleShot(0, &window, [&window, &exitCode] {
+        QTimer::singleShot(0, &window, [this, &window, &exitCode] {
             if (window.activate() == Activation::ClosedNoMemory) {
                 exitCode = kExitNoReport;
+            }
+            if (automated_) {
+                runScript(window, QString::fromLocal8Bit(std::getenv(kScriptVariable))
+                                      .split(QLatin1Char(','), Qt::SkipEmptyParts));
             }
         });
         if (!window.controller().closed()) {

@@ -299,13 +299,17 @@ void sortWarningList(WarningList& list, int column) {
     list.rows = std::move(sorted);
 }
 
+bool isWebHelpTarget(std::string_view target) {
+    return startsWith(target, "http:") || startsWith(target, "https:") ||
+           startsWith(target, "file:");
+}
+
 std::string buildWarningHelpTarget(std::string_view helpPath, std::string_view helpExtension,
                                    std::string_view codeNumber) {
     if (helpPath.empty() || !isSafeHelpName(codeNumber)) {
         return {};
     }
-    const bool web = startsWith(helpPath, "http:") || startsWith(helpPath, "https:") ||
-                     startsWith(helpPath, "file:");
+    const bool web = isWebHelpTarget(helpPath);
     std::string target(helpPath);
     // A folder takes the platform's separator ('\\' on Windows, '/' elsewhere).
     target.push_back(web ? '/' : kPathSeparator);

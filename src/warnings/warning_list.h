@@ -145,6 +145,9 @@ std::int32_t findWarningJumpRow(const Rows& rows, std::size_t rowCount,
 std::string buildWarningHelpTarget(std::string_view helpPath, std::string_view helpExtension,
                                    std::string_view codeNumber);
 
+// Whether a help target is a URL ("http:", "https:" or "file:" at its start) rather than a file.
+bool isWebHelpTarget(std::string_view target);
+
 // Which items the pop-up menu of a warning list shows.
 struct WarningMenuItems {
     bool jump = false;

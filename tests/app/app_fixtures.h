@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datafiles/counter_settings.h"
+#include "support/data_file_writer.h"
 #include "support/extension_writer.h"
 #include "support/settings_writer.h"
 #include "temp_folder.h"
@@ -179,6 +180,24 @@ inline void writeStandAloneFolder(const TempFolder& folder, const CounterSetting
     counterSettingsFile(s).writeTo(folder.file("vaelsyst.dat"));
     folder.write("after.c", std::string(kAfterC));
     folder.write("before.c", std::string(kBeforeC));
+}
+
+// A data file "data.dat" in the folder that describes its after.c and before.c whole, with the
+// base counter settings (the folder must hold them: writeStandAloneFolder).
+inline bool writeDataFileFolder(const TempFolder& folder) {
+    testing::DataFileContent content;
+    content.settings = baseCounterSettings();
+    const std::string_view texts[2] = {kAfterC, kBeforeC};
+    const char* names[2] = {"after.c", "before.c"};
+    for (std::size_t s = 0; s < 2; ++s) {
+        ModuleDescriptor& d = content.modules[s];
+        d.path = folder.file(names[s]);
+        d.endPosition = static_cast<std::int32_t>(texts[s].size()) - 1;
+        d.lineNumber = 1;
+        d.totalSteps = 28;
+        content.presence[s] = 1;
+    }
+    return testing::writeDataFile(folder.file("data.dat"), content);
 }
 
 }  // namespace tavelin::apptest

@@ -31,6 +31,7 @@ class ProgramRunner {
     bool copied() const { return copied_; }
     const TempFolder& program() const { return program_; }
     const TempFolder& work() const { return work_; }
+    const TempFolder& lock() const { return lock_; }
 
     // env: more variables for the run ("NAME='value' ...").
     RunResult run(const std::string& args, const std::string& env = "") const {
