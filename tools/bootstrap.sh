@@ -39,6 +39,11 @@ test)
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     ctest --preset asan -j2
+    # ThreadSanitizer over the tests whose work runs on several threads (the window's worker,
+    # the two sides of a comparison, the report writer).
+    cmake --preset tsan >/dev/null
+    cmake --build --preset tsan
+    ctest --preset tsan -j2
     # The engine and the run without a window build and pass without Qt.
     cmake --preset engine >/dev/null
     cmake --build --preset engine

@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <atomic>
-#include <exception>
 #include <system_error>
 
 namespace tavelin::ui {
@@ -25,39 +23,40 @@ LongOperation::LongOperation(QObject* parent)
     : QObject(parent), starter_([](std::function<void()> body) { return std::thread(body); }) {}
 
 void LongOperation::run(const std::function<void()>& work) {
+    // One piece of work at a time: the controller refuses other operations while one runs, so
+    // a nested call can only come from the work's own thread finishing it here.
     ++depth_;
     struct Depth {
-        int& depth;
-        ~Depth() { --depth; }
-    } depth{depth_};
+        LongOperation& operation;
+        QEventLoop* outerLoop;
+        ~Depth() {
+            --operation.depth_;
+            operation.loop_ = outerLoop;
+        }
+    } depth{*this, loop_};
     const BusyCursor cursor;
 
     QEventLoop loop;
+    loop_ = &loop;
+    done_.store(false);
     std::exception_ptr error;
-    // Set by the worker's last message to this thread; read only here.
-    bool done = false;
     std::thread worker;
     try {
-        worker = starter_([&] {
+        worker = starter_([this, &work, &error] {
             try {
                 work();
             } catch (...) {
                 error = std::current_exception();
             }
-            QMetaObject::invokeMethod(
-                &loop,
-                [&] {
-                    done = true;
-                    loop.quit();
-                },
-                Qt::QueuedConnection);
+            done_.store(true, std::memory_order_release);
+            QMetaObject::invokeMethod(this, "workFinished", Qt::QueuedConnection);
         });
     } catch (const std::system_error&) {
         // No thread to be had: the work is done here, without painting meanwhile.
         work();
         return;
     }
-    while (!done) {
+    while (!done_.load(std::memory_order_acquire)) {
         loop.exec();
     }
     worker.join();
@@ -66,21 +65,25 @@ void LongOperation::run(const std::function<void()>& work) {
     }
 }
 
+void LongOperation::workFinished() {
+    if (loop_ != nullptr) {
+        loop_->quit();
+    }
+}
+
 void LongOperation::postProgress(int percent) {
     pending_.store(percent);
-    // One message on its way at a time; it shows the newest value when it arrives.
-    if (posted_.exchange(true)) {
-        return;
+    // One call on its way at a time; it shows the newest value when it arrives.
+    if (!posted_.exchange(true)) {
+        QMetaObject::invokeMethod(this, "deliverProgress", Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            posted_.store(false);
-            if (progressHandler_) {
-                progressHandler_(pending_.load());
-            }
-        },
-        Qt::QueuedConnection);
+}
+
+void LongOperation::deliverProgress() {
+    posted_.store(false);
+    if (progressHandler_) {
+        progressHandler_(pending_.load());
+    }
 }
 
 }  // namespace tavelin::ui

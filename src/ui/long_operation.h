@@ -4,12 +4,17 @@
 // progress shown as it arrives. run() returns when the work has finished and passes on its
 // exception. When no thread can be started the work runs on the window's thread instead: it is
 // done all the same, only without painting meanwhile.
+//
+// The worker hands over only through atomics and wakes this thread with a queued call that
+// carries nothing, so every hand-over is one a thread checker can see.
 
 #include <QObject>
-#include <QString>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <thread>
+
+class QEventLoop;
 
 namespace tavelin::ui {
 
@@ -35,10 +40,15 @@ class LongOperation final : public QObject {
     void setThreadStarter(ThreadStarter starter) { starter_ = std::move(starter); }
 
   private:
+    Q_INVOKABLE void workFinished();
+    Q_INVOKABLE void deliverProgress();
+
     ThreadStarter starter_;
     std::function<void(int)> progressHandler_;
     std::atomic<int> pending_{0};
     std::atomic<bool> posted_{false};
+    std::atomic<bool> done_{false};
+    QEventLoop* loop_ = nullptr;
     int depth_ = 0;
 };
 

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/startup.h"
@@ -25,17 +28,26 @@ using apptest::TempFolder;
 
 // Records what the controller asks of the window, and holds it to the protocol a Qt model needs:
 // the lists are rebuilt only after the window was told they would change.
+//
+// Its long operations run on a thread of their own, as the desktop window's do; the window is
+// never asked anything while one runs, so no window reads what the work writes.
 class RecordingWindow final : public WindowPort {
   public:
-    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    void showMessage(std::string_view text) override {
+        notDuringWork();
+        messages.emplace_back(text);
+    }
     void setControlsEnabled(bool enabled, bool menus) override {
+        notDuringWork();
         events.push_back(enabled ? (menus ? "enable+menus" : "enable") : "disable");
     }
     void listsAboutToChange() override {
+        notDuringWork();
         EXPECT_FALSE(listsDetached) << "told twice";
         listsDetached = true;
     }
     void listsRebuilt(const Session&) override {
+        notDuringWork();
         EXPECT_TRUE(listsDetached) << "lists rebuilt without notice";
         listsDetached = false;
         events.emplace_back("lists");
@@ -44,14 +56,17 @@ class RecordingWindow final : public WindowPort {
         }
     }
     void captionsChanged(const Session&) override {
+        notDuringWork();
         EXPECT_FALSE(listsDetached);
         events.emplace_back("captions");
     }
     void warningListsAboutToChange() override {
+        notDuringWork();
         EXPECT_FALSE(warningsDetached) << "told twice";
         warningsDetached = true;
     }
     void warningListsRebuilt(const Session&) override {
+        notDuringWork();
         EXPECT_TRUE(warningsDetached) << "warning lists rebuilt without notice";
         warningsDetached = false;
         events.emplace_back("warnings");
@@ -60,7 +75,28 @@ class RecordingWindow final : public WindowPort {
     void progress(int) override {}
     void showDataMonitor(const Session&) override { events.emplace_back("monitor"); }
     ViewerSettings::WindowRect windowRect() const override { return {11, 22, 633, 944}; }
-    void close() override { events.emplace_back("close"); }
+    void close() override {
+        notDuringWork();
+        events.emplace_back("close");
+    }
+    void runLong(const std::function<void()>& work) override {
+        notDuringWork();
+        std::exception_ptr error;
+        working = true;
+        std::thread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        });
+        worker.join();
+        working = false;
+        if (error) {
+            std::rethrow_exception(error);
+        }
+    }
+    void notDuringWork() const { EXPECT_FALSE(working.load()) << "window asked during the work"; }
 
     int count(const std::string& event) const {
         int n = 0;
@@ -75,6 +111,7 @@ class RecordingWindow final : public WindowPort {
     std::function<void()> onLists;
     bool listsDetached = false;
     bool warningsDetached = false;
+    std::atomic<bool> working{false};
 };
 
 class ControllerTest : public ::testing::Test {
@@ -434,6 +471,89 @@ TEST_F(ControllerTest, OpeningAndClearingPanesShowThePlainTexts) {
     EXPECT_EQ(session_->panes.module(kAfter), nullptr);
     EXPECT_EQ(leftList().rowCount(), 0);
     EXPECT_EQ(session_->viewState, ViewState::Plain);
+}
+
+TEST_F(ControllerTest, TheViewsRulesForMenusDropsAndTextSaves) {
+    standAlone();
+    controller().formActivate();
+    // The code list's menu: nothing without rows; the editor only with both editor settings and
+    // a selected row; the encodings of the module the list shows.
+    EXPECT_FALSE(controller().codeListMenuItems(0, false, true).copy);
+    CodeListMenuItems items = controller().codeListMenuItems(0, true, true);
+    EXPECT_TRUE(items.copy && items.save && items.encodings);
+    EXPECT_FALSE(items.edit);
+    EXPECT_EQ(items.checkedEncoding, session_->panes.module(kAfter)->codeNo);
+    session_->counterSettings.editor = "editor";
+    session_->counterSettings.editopt = "%s";
+    EXPECT_TRUE(controller().codeListMenuItems(0, true, true).edit);
+    EXPECT_FALSE(controller().codeListMenuItems(0, true, false).edit);
+    session_->panes.descriptors[kAfter].utf16 = 1;
+    EXPECT_FALSE(controller().codeListMenuItems(0, true, true).encodings);
+    session_->panes.descriptors[kAfter].utf16 = 0;
+
+    // Drops: one file into the side of the list (the sides follow the list position); several
+    // files or a folder give their messages.
+    const std::vector<std::string> one{"after.c"};
+    const std::vector<std::string> two{"after.c", "before.c"};
+    const std::vector<std::string> folder{program_.path()};
+    EXPECT_EQ(controller().dropDecision(1, one).kind, DropDecision::Kind::Open);
+    EXPECT_EQ(controller().dropDecision(1, one).side, kBefore);
+    EXPECT_EQ(controller().dropDecision(0, two).message, kMsgNotOneFile);
+    EXPECT_EQ(controller().dropDecision(0, folder).message, kMsgFolderDropped);
+    session_->viewerSettings.listChg = 1;
+    EXPECT_EQ(controller().dropDecision(1, one).side, kAfter);
+    session_->noDataFile = 0;
+    EXPECT_EQ(controller().dropDecision(1, one).kind, DropDecision::Kind::Ignore);
+    EXPECT_FALSE(controller().acceptsDrops());
+    session_->noDataFile = 1;
+    session_->viewerSettings.listChg = 0;
+
+    // A text save needs a module with text.
+    EXPECT_TRUE(controller().canSaveText(0));
+    controller().clearPane(kAfter);
+    EXPECT_FALSE(controller().canSaveText(0));
+    EXPECT_TRUE(controller().canSaveText(1));
+}
+
+TEST_F(ControllerTest, WindowSettingsGoThroughTheController) {
+    standAlone();
+    // The selector is filled before the activation: that is not the user's choice.
+    controller().selectProcessingKind(5);
+    EXPECT_EQ(session_->processingKind, 0);
+    controller().formActivate();
+    controller().selectProcessingKind(5);
+    EXPECT_EQ(session_->processingKind, 5);
+    controller().setWarningHeight(20);
+    EXPECT_EQ(session_->viewerSettings.warnHeight, kMinWarningHeight);
+    controller().setWarningHeight(150);
+    EXPECT_EQ(session_->viewerSettings.warnHeight, 150);
+    controller().setListFont("Mono", 0, true);
+    EXPECT_EQ(session_->viewerSettings.fontName, "Mono");
+    EXPECT_EQ(session_->viewerSettings.fontSize, 9);
+    EXPECT_EQ(session_->viewerSettings.fontChar, kCharsetShiftJis);
+    EXPECT_EQ(controller().processingKindCount(), 11);
+    session_->viewerSettings.debugMode = 1;
+    EXPECT_EQ(controller().processingKindCount(), 12);
+}
+
+TEST_F(ControllerTest, WarningHelpIsAPageOnTheWebOrAFile) {
+    CounterSettings settings = apptest::baseCounterSettings();
+    apptest::withWarningColumns(settings);
+    settings.csvapath = "warnings-a.csv";
+    program_.write("warnings-a.csv", std::string(apptest::kAfterWarnings));
+    standAlone(settings);
+    session_->viewerSettings.helpPath1 = "https://rules.example/c";
+    session_->viewerSettings.help1Ext = "html";
+    session_->viewerSettings.helpPath2 = "/usr/share/rules";
+    controller().formActivate();
+    ASSERT_GT(session_->leftWarnings.rows.size(), 0U);
+    const WarningHelp web = controller().warningHelp(0, 0, 1);
+    EXPECT_TRUE(web.web);
+    EXPECT_EQ(web.target, "https://rules.example/c/W101.html");
+    const WarningHelp file = controller().warningHelp(0, 0, 2);
+    EXPECT_FALSE(file.web);
+    EXPECT_EQ(file.target, "/usr/share/rules/W101");
+    EXPECT_TRUE(controller().warningHelp(0, 99, 1).target.empty());
 }
 
 class UnattendedTest : public ControllerTest {
