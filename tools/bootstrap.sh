@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-example}
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-svg-dev fonts-ipafont-gothic dpkg-dev)
+    qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-ipafont-gothic dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

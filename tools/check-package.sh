@@ -35,6 +35,10 @@ if ! grep -q 'fonts-ipafont-gothic' <<<"$depends"; then
     echo "check-package: Depends lacks fonts-ipafont-gothic: $depends" >&2
     fail=1
 fi
+if ! grep -q 'fonts-dejavu-core' <<<"$depends"; then
+    echo "check-package: Depends lacks fonts-dejavu-core: $depends" >&2
+    fail=1
+fi
 # The window's libraries, when the packaged program links them.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

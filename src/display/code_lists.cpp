@@ -205,6 +205,7 @@ void refreshLists(CodeListModels& models, ModulePanes& panes, const CounterSetti
     });
     padShorterList(afterList, beforeList, options.viewState);
     models.stepCountText = formatStepCounts(counts);
+    models.counts = counts;
 }
 
 void refreshHeadings(CodeListModels& models, const ModulePanes& panes) {

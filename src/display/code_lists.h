@@ -57,6 +57,7 @@ struct CodeListModels {
     int listPosition = 0;       // which list shows which side, as the last rebuild found it
     int tabWidth = 8;           // 2, 4 or 8 columns: the captions expand tabs with it
     std::string stepCountText;  // status-bar panel 1
+    StepCountRecord counts;     // the counts that text shows
 
     const CodeList& listOfSide(int side) const;
 };

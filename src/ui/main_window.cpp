@@ -9,10 +9,12 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -54,7 +56,15 @@ QString trimmedFolder(const std::string& folder) {
     return fromEngineText(std::string_view(folder).substr(begin, end - begin));
 }
 
-// A monospace font with Japanese glyphs when the one asked for is not installed.
+// The font as its family really has it, so that the font dialog opens on this style and not on
+// the first one with a matching weight (an oblique, say).
+QFont withStyleName(QFont font) {
+    font.setStyleName(QFontInfo(font).styleName());
+    return font;
+}
+
+// The font the settings name when it is installed, else a monospace font whose backslash is a
+// backslash; Qt's font fallback draws what it lacks (Japanese, say) from a font that has it.
 QFont listFont(const QString& family, int points) {
     const QStringList installed = QFontDatabase::families();
     QFont font;
@@ -63,7 +73,7 @@ QFont listFont(const QString& family, int points) {
     } else {
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         for (const char* candidate :
-             {"IPAGothic", "IPA Gothic", "Noto Sans Mono CJK JP", "VL Gothic", "Takao Gothic"}) {
+             {"DejaVu Sans Mono", "Noto Sans Mono", "Liberation Mono", "Noto Mono"}) {
             if (installed.contains(QString::fromLatin1(candidate), Qt::CaseInsensitive)) {
                 font = QFont(QString::fromLatin1(candidate));
                 break;
@@ -72,7 +82,7 @@ QFont listFont(const QString& family, int points) {
     }
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(points > 0 ? points : 9);
-    return font;
+    return withStyleName(font);
 }
 
 // The hint of a code list by the side it shows.
@@ -127,8 +137,12 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     (void)resources;
     controller_ = std::make_unique<MainController>(session_, *port_);
     operation_ = new LongOperation(this);
-    operation_->setProgressHandler(
-        [this](int percent) { counts_->setText(QString::fromStdString(progressText(percent))); });
+    operation_->setProgressHandler([this](int percent) {
+        // A percentage once the matching reports one; until then the bar only says "busy".
+        progress_->setRange(0, 100);
+        progress_->setValue(percent);
+    });
+
     buildWidgets();
     connectControls();
     buildMenus();
@@ -173,11 +187,13 @@ void MainWindow::buildWidgets() {
     layout->addWidget(split_, 1);
     setCentralWidget(central);
 
-    counts_ = new QLabel(this);
-    counts_->setAccessibleDescription(QStringLiteral("Step counts"));
-    QFont countsFont = counts_->font();
-    countsFont.setPointSize(std::max(6, countsFont.pointSize() - 1));
-    counts_->setFont(countsFont);
+    progress_ = new QProgressBar(this);
+    progress_->setMaximumWidth(160);
+    progress_->setTextVisible(true);
+    progress_->setAccessibleName(QStringLiteral("Progress"));
+    progress_->hide();
+    statusBar()->addPermanentWidget(progress_);
+    counts_ = new StepCountsView(this);
     statusBar()->addPermanentWidget(counts_);
     statusBar()->installEventFilter(this);
     statusBar()->setSizeGripEnabled(true);
@@ -305,13 +321,15 @@ void MainWindow::applyColumnWidths() {
 }
 
 void MainWindow::applyStatusWidths() {
+    // [STATUS_RES] is the narrowest the counts are; they grow to show every count whole.
     const int counts = std::clamp(session_.viewerSettings.statusRes, 0, 500);
-    counts_->setFixedWidth(std::min(counts, statusBar()->width()));
+    counts_->setMinimumPanelWidth(std::min(counts, statusBar()->width()));
 }
 
 void MainWindow::applyListFont(const QFont& font) {
+    const QFont styled = withStyleName(font);
     for (ListPane* pane : panes_) {
-        pane->setListFont(font);
+        pane->setListFont(styled);
     }
 }
 
@@ -352,6 +370,9 @@ void MainWindow::selectorsAndFontSet() {
 
 void MainWindow::setControlsEnabled(bool enabled, bool menusEnabled) {
     bar_->setControlsEnabled(enabled);
+    // The whole operation shows that it runs; the matching adds its percentage.
+    progress_->setRange(0, 0);
+    progress_->setVisible(!enabled);
     const bool menus = enabled && menusEnabled;
     for (QMenu* menu : menus_) {
         menu->menuAction()->setEnabled(menus);
@@ -369,7 +390,7 @@ void MainWindow::listsRebuilt() {
         pane->listsRebuilt();
     }
     applyColumnWidths();
-    counts_->setText(fromEngineText(session_.codeLists.stepCountText));
+    counts_->setCounts(session_.codeLists.counts);
 }
 
 void MainWindow::captionsChanged() {

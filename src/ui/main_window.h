@@ -17,6 +17,7 @@
 #include "ui/file_chooser.h"
 #include "ui/list_models.h"
 #include "ui/list_pane.h"
+#include "ui/step_counts_view.h"
 
 class QAction;
 class QCheckBox;
@@ -24,6 +25,7 @@ class QComboBox;
 class QDialog;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -89,7 +91,8 @@ class MainWindow final : public QMainWindow, private PaneHost {
     QPushButton* button(int index) const { return bar_->button(index); }
     QCheckBox* scrollTogether() const { return bar_->scrollTogether(); }
     LogoWidget* logo(int index) const { return bar_->logo(index); }
-    QLabel* countsLabel() const { return counts_; }
+    StepCountsView* stepCounts() const { return counts_; }
+    QProgressBar* progressBar() const { return progress_; }
     QSplitter* paneSplitter() const { return split_; }
     QSplitter* listSplitter(int list) const { return pane(list); }
     QMenu* encodingMenu(int list) const { return pane(list)->encodingMenu(); }
@@ -175,7 +178,8 @@ class MainWindow final : public QMainWindow, private PaneHost {
     LongOperation* operation_ = nullptr;
     QSplitter* split_ = nullptr;
     std::array<ListPane*, 2> panes_{};
-    QLabel* counts_ = nullptr;
+    StepCountsView* counts_ = nullptr;
+    QProgressBar* progress_ = nullptr;
     std::array<QMenu*, 3> menus_{};  // File, Edit, Help
     QAction* exit_ = nullptr;
     std::array<QString, 2> lastFolders_;  // of the after and before file choice

@@ -58,7 +58,7 @@ void MainWindowTest::standAloneEditionComparesTheCommandLineFilesAtOnce() {
     QCOMPARE(f.background(0, 4).value<QColor>(), QColor(0, 255, 0));  // added: green
     QCOMPARE(f.background(1, 4).value<QColor>(), QColor(255, 0, 0));  // deleted: red
     QVERIFY(!f.background(0, 3).isValid());                           // same: no colour
-    QVERIFY(w.countsLabel()->text().contains(QStringLiteral("Changed")));
+    QVERIFY(w.stepCounts()->text().contains(QStringLiteral("Changed")));
     QVERIFY(w.codeModel(0)
                 ->headerData(0, Qt::Horizontal, Qt::DisplayRole)
                 .toString()

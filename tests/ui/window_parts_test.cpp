@@ -5,8 +5,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDialog>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +32,7 @@ class WindowPartsTest : public QObject {
     void longOperationWithoutAThreadDoesTheWorkHere();
     void leadingByteOrderMarksAreCharactersOfTheLine();
     void stepCountsAreReadableByAccessibilityTools();
+    void defaultFontDrawsABackslashAndTheFontDialogOpensOnItsStyle();
 };
 
 void WindowPartsTest::longOperationRunsElsewhereAndKeepsPainting() {
@@ -140,13 +144,81 @@ void WindowPartsTest::leadingByteOrderMarksAreCharactersOfTheLine() {
 void WindowPartsTest::stepCountsAreReadableByAccessibilityTools() {
     Fixture f;
     MainWindow& w = f.compare(numberedLines(12, {2, 3}), numberedLines(10));
-    QAccessibleInterface* counts = QAccessible::queryAccessibleInterface(w.countsLabel());
-    QVERIFY(counts != nullptr);
-    const QString read = counts->text(QAccessible::Name) + counts->text(QAccessible::Value);
-    for (const char* label : {"New", "Original", "Changed", "Re-used", "Deleted"}) {
-        QVERIFY2(read.contains(QLatin1String(label)), qPrintable(read));
+    // Each number stays with its label, and each label reads as such.
+    const StepCountRecord& counts = f.session->stepCounts;
+    QCOMPARE(w.stepCounts()->countLabel(2)->text(),
+             QStringLiteral("Changed %1").arg(counts.changedSteps));
+    // Nine-digit counts, read through the accessible interface, whole.
+    StepCountRecord big;
+    big.newSteps = 111111111;
+    big.originalSteps = 222222222;
+    big.changedSteps = 333333333;
+    big.reusedSteps = 444444444;
+    big.deletedSteps = 555555555;
+    w.stepCounts()->setCounts(big);
+    w.resize(900, 600);
+    QApplication::processEvents();
+    const char* labels[] = {"New", "Original", "Changed", "Re-used", "Deleted"};
+    for (int i = 0; i < 5; ++i) {
+        QLabel* label = w.stepCounts()->countLabel(i);
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(read != nullptr);
+        const QString expected =
+            QStringLiteral("%1 %2").arg(QLatin1String(labels[i])).arg(QString(9, QChar('1' + i)));
+        QCOMPARE(read->text(QAccessible::Name), expected);
+        QVERIFY(!read->text(QAccessible::Description).isEmpty());  // what the count means
+        QVERIFY(!label->toolTip().isEmpty());
+        // Not cut: the label has the room its text needs.
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(expected));
+        QVERIFY(label->isVisible());
     }
-    QVERIFY2(read.contains(QLatin1Char('2')), qPrintable(read));
+}
+
+namespace {
+
+// The mean column of the dark pixels in the top and in the bottom half of a character drawn
+// large: a backslash leans right going down, a yen sign stands straight.
+std::pair<double, double> inkColumns(const QFont& base, QChar c) {
+    QFont font = base;
+    font.setPixelSize(64);
+    QImage image(80, 80, QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, 0, 80, 80), Qt::AlignCenter, QString(c));
+    painter.end();
+    double sum[2] = {0, 0};
+    double count[2] = {0, 0};
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                const int half = y < image.height() / 2 ? 0 : 1;
+                sum[half] += x;
+                count[half] += 1;
+            }
+        }
+    }
+    return {count[0] > 0 ? sum[0] / count[0] : 0, count[1] > 0 ? sum[1] / count[1] : 0};
+}
+
+}  // namespace
+
+void WindowPartsTest::defaultFontDrawsABackslashAndTheFontDialogOpensOnItsStyle() {
+    Fixture f;
+    MainWindow& w = f.compare(numberedLines(3), numberedLines(3));
+    const QFont font = w.codeView(0)->font();
+    QVERIFY2(QFontInfo(font).fixedPitch(), qPrintable(font.family()));
+    const auto [top, bottom] = inkColumns(font, QLatin1Char('\\'));
+    QVERIFY2(bottom > top + 8,
+             qPrintable(QStringLiteral("%1: %2 %3").arg(font.family()).arg(top).arg(bottom)));
+    // Japanese still shows, from whichever font has it.
+    QVERIFY(QFontMetrics(font).inFontUcs4(0x3042) ||
+            QFontMetrics(font).horizontalAdvance(QChar(0x3042)) > 0);
+    // The font dialog starts on the font's own style, not on an oblique one.
+    const QFontDialog dialog(font);
+    QVERIFY2(!dialog.currentFont().italic(), qPrintable(dialog.currentFont().styleName()));
+    QCOMPARE(dialog.currentFont().family(), font.family());
 }
 
 }  // namespace tavelin::ui
