@@ -212,6 +212,50 @@ void CaptionFormatter::appendUnicode(const ModulePanes& panes, const CodeList& l
     }
 }
 
+bool CaptionFormatter::appendShown(const ModulePanes& panes, const CodeList& list, std::int64_t row,
+                                   std::size_t maxColumns, std::u16string& out) {
+    const ModuleDescriptor* module = panes.module(list.side);
+    if (module == nullptr || row < 0 || row >= list.rowCount()) {
+        return false;
+    }
+    // Every unit of the text takes a column or is part of a character of at most four units that
+    // takes one, so this many units hold more than the columns shown.
+    const std::size_t enough = 4 * maxColumns + 16;
+    const auto s = static_cast<std::size_t>(list.side);
+    const CodeRow& r = list.rows[static_cast<std::size_t>(row)];
+    const std::size_t start = out.size();
+    bool more = false;
+    if (module->utf16 != 0) {
+        std::span<const char16_t> units =
+            rowUnits(panes.moduleText[s].units, panes.moduleLength[s], r);
+        more = units.size() > enough;
+        appendUnicode(units.first(std::min(units.size(), enough)), out);
+    } else {
+        std::span<const unsigned char> bytes =
+            rowUnits(panes.moduleText[s].bytes, panes.moduleLength[s], r);
+        more = bytes.size() > enough;
+        appendUnicode(bytes.first(std::min(bytes.size(), enough)), module->codeNo, out);
+    }
+    // Cut at the column limit, never inside a surrogate pair.
+    std::size_t columns = 0;
+    for (std::size_t i = start; i < out.size(); ++i) {
+        const char16_t u = out[i];
+        const bool lowHalf = u >= 0xDC00 && u <= 0xDFFF;
+        if (!lowHalf) {
+            columns += u > 0xFF && !(u >= 0xD800 && u <= 0xDBFF) ? 2 : 1;
+        }
+        if (columns > maxColumns && !lowHalf) {
+            out.resize(i);
+            out.append(kCutMark);
+            return true;
+        }
+    }
+    if (more) {
+        out.append(kCutMark);
+    }
+    return more;
+}
+
 std::string captionAnsi(const ModulePanes& panes, const CodeList& list, std::int64_t row,
                         int tabWidth) {
     std::string out;

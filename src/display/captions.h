@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "datafiles/module_panes.h"
 #include "display/code_lists.h"
@@ -33,6 +34,13 @@ class CaptionFormatter {
     void appendUnicode(const ModulePanes& panes, const CodeList& list, std::int64_t row,
                        std::u16string& out);
 
+    // The caption as the window paints it: at most `maxColumns` columns (a character above
+    // U+00FF taking two), then kCutMark when the line goes on. Only the units the shown part
+    // needs are formatted, so a line of millions of characters costs no more than a short one.
+    // Returns whether the line was cut.
+    bool appendShown(const ModulePanes& panes, const CodeList& list, std::int64_t row,
+                     std::size_t maxColumns, std::u16string& out);
+
   private:
     int tabWidth_;
     std::string bytes_;
@@ -40,6 +48,10 @@ class CaptionFormatter {
     std::string ansi_;
     std::u16string units_;
 };
+
+// How many columns of a line the window paints, and the mark that ends a line cut there.
+inline constexpr std::size_t kShownColumns = 4000;
+inline constexpr std::u16string_view kCutMark = u"\u2026\u00BB";
 
 // Convenience forms for single captions.
 std::string captionAnsi(const ModulePanes& panes, const CodeList& list, std::int64_t row,

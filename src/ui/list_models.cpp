@@ -1,5 +1,7 @@
 #include "ui/list_models.h"
 
+#include <algorithm>
+
 namespace tavelin::ui {
 
 QColor fromColourValue(std::int32_t colour) {
@@ -18,7 +20,10 @@ const CodeList& CodeListModel::list() const {
 }
 
 int CodeListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !attached_ ? 0 : list().rowCount();
+    if (parent.isValid()) {
+        return 0;
+    }
+    return attached_ ? list().rowCount() : frozenRows_;
 }
 
 int CodeListModel::columnCount(const QModelIndex& parent) const {
@@ -31,7 +36,8 @@ QString CodeListModel::caption(int row) const {
     }
     captions_ = CaptionFormatter(session_.codeLists.tabWidth);
     scratch_.clear();
-    captions_.appendUnicode(session_.panes, list(), row, scratch_);
+    // Bounded: a line of millions of characters is cut for painting, not formatted whole.
+    captions_.appendShown(session_.panes, list(), row, kShownColumns, scratch_);
     return fromUnits(scratch_);
 }
 
@@ -40,7 +46,18 @@ LineStatus CodeListModel::status(int row) const {
 }
 
 QVariant CodeListModel::data(const QModelIndex& index, int role) const {
-    if (!attached_ || !index.isValid() || index.row() >= list().rowCount()) {
+    if (!attached_) {
+        // The rows as they were, greyed, until the new ones are ready.
+        const int at = index.row() - frozenFirst_;
+        if (!index.isValid() || at < 0 || at >= frozenCaptions_.size()) {
+            return {};
+        }
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+            return frozenCaptions_[at];
+        }
+        return role == Qt::ForegroundRole ? QVariant(QColor(Qt::gray)) : QVariant();
+    }
+    if (!index.isValid() || index.row() >= list().rowCount()) {
         return {};
     }
     switch (role) {
@@ -91,13 +108,22 @@ Qt::ItemFlags CodeListModel::flags(const QModelIndex& index) const {
                            : Qt::NoItemFlags;
 }
 
-void CodeListModel::detach() {
+void CodeListModel::detach(int first, int last) {
     if (!attached_) {
         return;
     }
-    beginResetModel();
+    frozenRows_ = list().rowCount();
+    frozenFirst_ = std::max(first, 0);
+    frozenCaptions_.clear();
+    // No more than a screenful or two.
+    const int end = std::min({last, frozenRows_ - 1, frozenFirst_ + 499});
+    for (int row = frozenFirst_; row <= end; ++row) {
+        frozenCaptions_ << caption(row);
+    }
     attached_ = false;
-    endResetModel();
+    if (frozenRows_ > 0) {
+        emit dataChanged(index(0, 0), index(frozenRows_ - 1, 0));
+    }
 }
 
 void CodeListModel::attach() {

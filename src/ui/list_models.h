@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include "app/session.h"
 #include "display/captions.h"
@@ -28,9 +29,11 @@ class CodeListModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // While detached the model has no rows and reads nothing of the session (another thread
-    // may be writing it); the heading shows what it showed when it was last attached.
-    void detach();
+    // While detached the model reads nothing of the session (another thread may be writing
+    // it). It keeps its row count and, greyed, the captions of rows first..last (the rows in
+    // view) as they were, so the list stays as it was until the new rows are ready; the heading
+    // shows what it showed when it was last attached.
+    void detach(int first = -1, int last = -1);
     void attach();
     // The rows stayed; their captions or the heading changed.
     void refreshCaptions();
@@ -49,6 +52,10 @@ class CodeListModel final : public QAbstractTableModel {
     int list_;
     bool attached_ = false;
     QString heading_;
+    // What a detached model shows.
+    int frozenRows_ = 0;
+    int frozenFirst_ = 0;
+    QStringList frozenCaptions_;
     mutable CaptionFormatter captions_{8};
     mutable std::u16string scratch_;
 };

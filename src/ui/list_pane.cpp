@@ -293,7 +293,13 @@ void ListPane::scrollRowToTop(int row) {
 }
 
 void ListPane::listsAboutToChange() {
-    codeModel_->detach();
+    // The rows in view stay, greyed, until the new ones are ready.
+    const int first = code_->rowAt(0);
+    int last = code_->rowAt(code_->viewport()->height() - 1);
+    if (first >= 0 && last < 0) {
+        last = codeModel_->rowCount() - 1;  // the list ends within the view
+    }
+    codeModel_->detach(first, last);
 }
 
 void ListPane::listsRebuilt() {

@@ -241,6 +241,46 @@ TEST(Captions, UnicodeFormShowsWhatTheCodePageLacks) {
     EXPECT_EQ(ansi, "\x82\xA0  z?");
 }
 
+TEST(Captions, TheWindowsFormIsCutAtTheColumnLimitAndTheReportsIsNot) {
+    ModulePanes panes;
+    // Row 0 short; row 1 ten thousand columns of 8-bit text; row 2 a line of double-width UTF-8
+    // characters; all cut at 100 columns.
+    std::string text = "short\n" + std::string(10000, 'x') + "\n";
+    for (int i = 0; i < 300; ++i) {
+        text += "\xE6\xBC\xA2";
+    }
+    text += "\n";
+    setPane(panes, kAfter, text, {S, A, A});
+    panes.descriptors[kAfter].codeNo = 1;
+    CounterSettings lf;
+    lf.delimit = 2;
+    CodeListModels models;
+    refreshLists(models, panes, lf, DisplayOptions{}, StepCountRecord{});
+    const CodeList& list = models.lists[0];
+    CaptionFormatter f(8);
+    std::u16string shown;
+    EXPECT_FALSE(f.appendShown(panes, list, 0, 100, shown));
+    EXPECT_EQ(shown, u"short");
+    shown.clear();
+    EXPECT_TRUE(f.appendShown(panes, list, 1, 100, shown));
+    EXPECT_EQ(shown, std::u16string(100, u'x') + std::u16string(kCutMark));
+    shown.clear();
+    EXPECT_TRUE(f.appendShown(panes, list, 2, 100, shown));
+    EXPECT_EQ(shown, std::u16string(50, u'\u6F22') + std::u16string(kCutMark));
+    // The report and the copies take the whole line.
+    EXPECT_EQ(captionAnsi(panes, list, 1, 8).size(), 10000U);
+
+    // UTF-16: a surrogate pair at the limit stays whole or goes whole.
+    ModulePanes wide;
+    std::u16string units(99, u'a');
+    units += u"\U0001F600\U0001F600tail\n";
+    setWidePane(wide, kAfter, units, {A});
+    refreshLists(models, wide, lf, DisplayOptions{}, StepCountRecord{});
+    shown.clear();
+    EXPECT_TRUE(f.appendShown(wide, models.lists[0], 0, 100, shown));
+    EXPECT_EQ(shown, std::u16string(99, u'a') + u"\U0001F600" + std::u16string(kCutMark));
+}
+
 TEST(Navigation, FindsEachDifferingRowInTurn) {
     CodeListModels models;
     models.lists[0].rows.assign(20, CodeRow{});

@@ -77,7 +77,7 @@ void DialogsTest::colourAndHelpPathRebuildTheListsWithTheNewColour() {
         d.colour(1)->setValue(0xFF0000);  // added lines blue (0x00BBGGRR)
         d.helpPath(0)->setText(QStringLiteral(" /usr/share/help\t"));
     });
-    QVERIFY(resets.count() >= 2);  // detached and attached again
+    QVERIFY(resets.count() >= 1);  // the lists built anew
     QCOMPARE(f.session->viewerSettings.addColor, 0xFF0000);
     QCOMPARE(f.session->viewerSettings.helpPath1, std::string("/usr/share/help"));
     // The rebuild shows the plain texts again; a comparison shows the new colour.
