@@ -191,6 +191,25 @@ std::string MainController::warningHelpTarget(int list, std::int32_t row, int he
                      : buildWarningHelpTarget(vs.helpPath2, vs.help2Ext, warning->subItems[0]);
 }
 
+bool viewHasRules(std::int32_t kind, const ExtensionDefinition& definition) {
+    switch (kind) {
+        case kKindNoCountAreas:
+            return !definition.noCountRules.empty();
+        case kKindNumberValues:
+            return definition.leadingNumbers != 0;
+        case kKindComments:
+            return !definition.commentRules.empty();
+        case kKindPreprocessor:
+            return !definition.preprocessorRules.empty();
+        case kKindDeleteStrings:
+            return !definition.deleteStrings.empty();
+        case kKindLeadingBytes:
+            return definition.deleteLeadingBytes > 0;
+        default:
+            return true;
+    }
+}
+
 WarningHelp MainController::warningHelp(int list, std::int32_t row, int help) const {
     WarningHelp result;
     result.target = warningHelpTarget(list, row, help);
@@ -202,6 +221,12 @@ void MainController::selectProcessingKind(std::int32_t index) {
     // The selector is filled before the first activation; only the user's choices count.
     if (session_.firstActivationDone && !closed_) {
         session_.processingKind = index;
+    }
+}
+
+void MainController::selectResyncChoice(std::int32_t index) {
+    if (session_.firstActivationDone && !closed_ && index >= 0 && index < kResyncChoices) {
+        session_.resyncChoice = index;
     }
 }
 
@@ -336,6 +361,8 @@ void MainController::runProcessing(std::int32_t kind) {
             });
             if (kind == kKindPreprocessing) {
                 unreadable_.clear();
+            } else {
+                noteViewWithoutRules(kind);
             }
             session_.viewState = ViewState::Plain;
             return;
@@ -348,6 +375,24 @@ void MainController::runProcessing(std::int32_t kind) {
         default:
             session_.viewState = ViewState::Plain;
             return;
+    }
+}
+
+void MainController::noteViewWithoutRules(std::int32_t kind) {
+    bool anyModule = false;
+    for (int side = 0; side < kSides; ++side) {
+        const ModuleDescriptor* module = session_.panes.module(side);
+        if (module == nullptr) {
+            continue;
+        }
+        anyModule = true;
+        const ExtensionDefinition* definition = session_.extensions.find(module->extensionNumber);
+        if (definition != nullptr && viewHasRules(kind, *definition)) {
+            return;
+        }
+    }
+    if (anyModule) {
+        window_.showStatus(kMsgNothingToRemove);
     }
 }
 

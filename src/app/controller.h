@@ -93,6 +93,14 @@ inline constexpr std::int32_t kCharsetDefault = 0;
 inline constexpr std::string_view kMsgFolderDropped = "The folder cannot be selected.";
 inline constexpr std::string_view kMsgNotOneFile = "Two more files cannot be selected.";
 
+// The status-bar note of a processing view that finds no rules of its kind in the languages of
+// the modules shown.
+inline constexpr std::string_view kMsgNothingToRemove = "Nothing to remove for this language.";
+
+// Whether a language has rules for what processing view `kind` removes (true for the views that
+// need none, such as empty lines or spaces).
+bool viewHasRules(std::int32_t kind, const ExtensionDefinition& definition);
+
 // What a code list's pop-up menu shows: Copy, Save and Edit, and the Encode submenu with the
 // module's encoding checked (-1: none).
 struct CodeListMenuItems {
@@ -188,6 +196,8 @@ class MainController {
     // (kept at the end, executed or not), the warning lists' height after a splitter move (at
     // least kMinWarningHeight), and the font chosen for the lists (points 0: 9 points).
     void selectProcessingKind(std::int32_t index);
+    // The option selector's choice: what Execute, Ctrl+X and Ctrl+W compare with.
+    void selectResyncChoice(std::int32_t index);
     void setWarningHeight(std::int32_t pixels);
     void setListFont(std::string_view family, std::int32_t points, bool japaneseGlyphs);
     // The processing selector's entries: eleven kinds, the internal data monitor too with
@@ -245,6 +255,7 @@ class MainController {
     void reloadAndShow();
     void loadWarningLists();
     void compare(ComparisonMode mode);
+    void noteViewWithoutRules(std::int32_t kind);
     void runProcessing(std::int32_t kind);
     void stepComparisonShortcut();
     void currentStateShortcut();

@@ -51,6 +51,9 @@ class WindowPort : public MessageSink {
     // widget.
     virtual void runLong(const std::function<void()>& work) { work(); }
 
+    // A passing note in the status bar (nothing without a window).
+    virtual void showStatus(std::string_view text) { (void)text; }
+
     // Shows the internal data monitor modally (processing kind 11).
     virtual void showDataMonitor(const Session& session) = 0;
 

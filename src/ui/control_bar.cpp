@@ -95,6 +95,9 @@ void ControlBar::applyTexts(int processingKinds) {
     for (int i = 0; i < kinds; ++i) {
         processing_->addItem(qs(kProcessingCaptions[static_cast<std::size_t>(i)]));
     }
+    if (kinds > kKindCurrentState) {
+        processing_->setItemData(kKindCurrentState, qs(kCurrentStateItemHint), Qt::ToolTipRole);
+    }
     processing_->setCurrentIndex(0);
     setHint(processing_, kProcessingHint);
     option_->clear();

@@ -115,6 +115,9 @@ class MainWindow::Port final : public WindowPort {
     void selectorsAndFontSet(const Session&) override { window_.selectorsAndFontSet(); }
     void progress(int percent) override { window_.showProgress(percent); }
     void runLong(const std::function<void()>& work) override { window_.operation_->run(work); }
+    void showStatus(std::string_view text) override {
+        window_.statusBar()->showMessage(fromEngineText(text), 10000);
+    }
     void showDataMonitor(const Session&) override { window_.showDataMonitor(); }
     ViewerSettings::WindowRect windowRect() const override {
         const QRect r = window_.normalGeometry();
@@ -216,6 +219,8 @@ void MainWindow::connectControls() {
     });
     connect(bar.tabChoice(), &QButtonGroup::idClicked, this,
             [this](int id) { controller_->selectTabWidth(id); });
+    connect(bar.optionSelector(), &QComboBox::currentIndexChanged, this,
+            [this](int index) { controller_->selectResyncChoice(index); });
     connect(bar.processingSelector(), &QComboBox::currentIndexChanged, this,
             [this](int index) { controller_->selectProcessingKind(index); });
 

@@ -32,6 +32,10 @@ inline constexpr std::string_view kLogoHintLumora = "Module details display tool
 inline constexpr std::string_view kTogetherCaption = "Scroll together";
 inline constexpr std::string_view kTogetherHint =
     "Scroll together|It scrolls after it changes and before it changes together.";
+// What "Current state comparison" compares, as its entry's tooltip says.
+inline constexpr std::string_view kCurrentStateItemHint =
+    "Compares the texts as the lists show them now: after a step comparison, the counted steps "
+    "only; after a view, what the view left.";
 inline constexpr std::string_view kProcessingHint =
     "Select|The processing that wants to be executed is selected.";
 inline constexpr std::array<std::string_view, 13> kOptionItems = {

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -44,6 +45,7 @@ class MainWindowTest : public QObject {
     void placementMinimumSizeAndSplitters();
     void rowsArePaintedInTheirColours();
     void captionsShowCharactersTheCodePageLacks();
+    void shortcutsCompareWithTheShownOptionAndViewsWithoutRulesSaySo();
 };
 
 void MainWindowTest::standAloneEditionComparesTheCommandLineFilesAtOnce() {
@@ -394,6 +396,32 @@ void MainWindowTest::captionsShowCharactersTheCodePageLacks() {
     f.compare("\xE6\x97\xA5\xE6\x9C\xAC \xC3\xBC\xC3\xA9\n", "x\n");
     QCOMPARE(f.session->panes.descriptors[kAfter].codeNo, 1);
     QCOMPARE(f.caption(0, 0), QString::fromUtf8("\xE6\x97\xA5\xE6\x9C\xAC \xC3\xBC\xC3\xA9"));
+}
+
+void MainWindowTest::shortcutsCompareWithTheShownOptionAndViewsWithoutRulesSaySo() {
+    Fixture f;
+    MainWindow& w = f.compare(numberedLines(10, {3}), numberedLines(10));
+    // Ctrl+X and Ctrl+W take the option the selector shows, not that of the last Execute.
+    w.optionSelector()->setCurrentIndex(4);
+    QTest::keyClick(&w, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(f.session->resyncChoice, 4);
+    QCOMPARE(f.session->viewState, ViewState::Comparison);
+    w.optionSelector()->setCurrentIndex(6);
+    w.processingSelector()->setCurrentIndex(kKindComments);
+    QTest::mouseClick(w.button(MainWindow::kExecute), Qt::LeftButton);
+    QTest::keyClick(&w, Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(f.session->resyncChoice, 6);
+    // The C rules have comments but no leading numbers: only that view says it found nothing.
+    QVERIFY(w.statusBar()->currentMessage().isEmpty());
+    w.processingSelector()->setCurrentIndex(kKindNumberValues);
+    QTest::mouseClick(w.button(MainWindow::kExecute), Qt::LeftButton);
+    QCOMPARE(w.statusBar()->currentMessage(),
+             QStringLiteral("Nothing to remove for this language."));
+    // The current-state entry says what it compares.
+    QVERIFY(w.processingSelector()
+                ->itemData(kKindCurrentState, Qt::ToolTipRole)
+                .toString()
+                .contains(QStringLiteral("as the lists show them")));
 }
 
 }  // namespace tavelin::ui
