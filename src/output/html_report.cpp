@@ -14,6 +14,7 @@
 #include "display/captions.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/simd.h"
 #include "text/encoding.h"
 #include "text/text_rules.h"
 
@@ -97,7 +98,7 @@ constexpr std::array<bool, 256> kPlainByte = makePlainBytes();
 std::size_t plainRunEnd(std::span<const unsigned char> line, std::size_t i,
                         [[maybe_unused]] std::size_t readable) {
     const std::size_t n = line.size();
-#ifdef TAVELIN_TEXT_SSE2
+#ifdef TAVELIN_SIMD_SSE2
     const __m128i space = _mm_set1_epi8(0x20);
     const __m128i lt = _mm_set1_epi8('<');
     const __m128i gt = _mm_set1_epi8('>');

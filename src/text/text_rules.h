@@ -10,10 +10,7 @@
 #include <span>
 #include <type_traits>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define TAVELIN_TEXT_SSE2 1
-#endif
+#include "platform/simd.h"
 
 namespace tavelin::text {
 
@@ -89,7 +86,7 @@ template <class U>
 inline std::int64_t countUnit(const U* b, std::int64_t n, unsigned u) {
     std::int64_t total = 0;
     std::int64_t i = 0;
-#ifdef TAVELIN_TEXT_SSE2
+#ifdef TAVELIN_SIMD_SSE2
     constexpr std::int64_t kLanes = 16 / static_cast<std::int64_t>(sizeof(U));
     // A lane counts at most 255 (bytes) or 65535 (words) before it is summed.
     constexpr std::int64_t kRounds = sizeof(U) == 1 ? 255 : 65535;
