@@ -22,7 +22,7 @@ void applyView(int index, int side, std::vector<U>& text, std::int32_t& length,
     const std::span<U> span(text.data(), static_cast<std::size_t>(length));
     const PassOptions opt{s.delimit, s.cmtmlflg, codeNo};
     analysis::removeByteOrderMark(span);
-    if (s.delimit == 3) {
+    if (s.delimit == text::kDelimitMixed) {
         analysis::normaliseLineEnds(span);
     }
     switch (index) {

@@ -152,18 +152,6 @@ TEST(Invariants, BlockCompactionKeepsEveryUnitInOrderAndStaysInsideTheText) {
     }
 }
 
-TEST(Invariants, CountLinesAgreesWithTheSharedLineCounter) {
-    std::mt19937 rng(2);
-    for (int round = 0; round < 3000; ++round) {
-        const auto t = test::bytes(randomText(rng));
-        const int delimit = static_cast<int>(rng() % 6);
-        const int eof = static_cast<int>(rng() % 2);
-        const std::span<const unsigned char> span(t);
-        ASSERT_EQ(analysis::countLines<unsigned char>(span, delimit, eof),
-                  tavelin::countLines<unsigned char>(span, delimit, eof));
-    }
-}
-
 struct Outcome {
     std::vector<unsigned char> text;
     ModuleDescriptor md;
@@ -230,19 +218,18 @@ TEST(Invariants, WholeAnalysisCountsAddUpAndBothUnitFormsAgree) {
         if (s.delimit == 3) {
             analysis::normaliseLineEnds<unsigned char>(normalised);
         }
-        const std::int32_t l0 =
-            analysis::countLines<unsigned char>(normalised, s.delimit, s.eofflg);
+        const std::int32_t l0 = tavelin::countLines<unsigned char>(normalised, s.delimit, s.eofflg);
         EXPECT_EQ(a.md.totalSteps + a.md.noCountSteps, l0);
         EXPECT_EQ(a.md.totalBytes, static_cast<std::int32_t>(text.size()) - a.md.noCountBytes);
         const std::size_t kept = a.text.size() - ((a.text.empty() || a.text.back() != 0) ? 0 : 1);
         EXPECT_EQ(a.md.actualBytes, static_cast<std::int32_t>(kept));
         EXPECT_EQ(a.md.actualSteps,
-                  analysis::countLines<unsigned char>(
+                  tavelin::countLines<unsigned char>(
                       std::span<const unsigned char>(a.text.data(), kept), s.delimit, s.eofflg));
 
         // Line numbers rise and stay inside the loaded text.
         const std::int32_t loadedLines =
-            analysis::countLines<unsigned char>(normalised, s.delimit, 0);
+            tavelin::countLines<unsigned char>(normalised, s.delimit, 0);
         for (std::int32_t k = 0; k < a.md.actualSteps; ++k) {
             const auto idx = a.lines[static_cast<std::size_t>(k)].lineIndex;
             EXPECT_LE(idx, loadedLines);
