@@ -449,7 +449,7 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
                                  : ByteRanges::of(stopBits);
 
     std::int32_t i = 0;
-    if (stops.usable) {
+    if (stops.usable && sc.cache().environment().spaceBlocks) {
         bool pairEnd = false;  // the unit at i is the LF of a CR LF pair that the last block ended
         // runStart in a local: the lambdas see it only around token(), and a unit store could
         // otherwise change it.
