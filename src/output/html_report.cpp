@@ -532,7 +532,8 @@ std::string safeReportName(std::string_view name) {
     std::string out(name);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if (text::isShiftJisLead(c)) {
+        if (text::isShiftJisLead(c) && i + 1 < out.size() &&
+            text::isShiftJisTrail(static_cast<unsigned char>(out[i + 1]))) {
             ++i;  // a double-byte character: its second byte may look like a separator
             continue;
         }
@@ -548,7 +549,7 @@ std::string safeReportName(std::string_view name) {
     return out;
 }
 
-int buildReportPath(const ReportPathInputs& in, std::string& path) {
+int buildReportPath(const ReportPathInputs& in, std::string& path, std::string& usedOutPath) {
     const ModuleDescriptor* module = in.panes->module(kBefore);
     if (module == nullptr) {
         module = in.panes->module(kAfter);
@@ -557,10 +558,8 @@ int buildReportPath(const ReportPathInputs& in, std::string& path) {
         return -1;
     }
     std::string name = module->moduleName.empty() ? fileNameOf(module->path) : module->moduleName;
-    if (in.outPath->empty()) {
-        *in.outPath = in.programFolder;
-    }
-    const std::string& base = *in.outPath;
+    usedOutPath = in.outPath.empty() ? in.programFolder : in.outPath;
+    const std::string& base = usedOutPath;
     const std::string baseName = safeReportName(in.reportName.empty() ? name : in.reportName);
     // The separator before the sub-folder counts too.
     std::size_t length = base.size() + baseName.size() + 6;

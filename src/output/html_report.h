@@ -69,18 +69,20 @@ int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool si
 
 struct ReportPathInputs {
     const ModulePanes* panes = nullptr;
-    std::string* outPath = nullptr;  // [OUTPATH]; an empty one takes the program folder
+    std::string outPath;  // [OUTPATH]; an empty one takes the program folder
     std::string programFolder;
     std::string reportFolder;  // /p
     std::string reportName;    // /n
 };
 
 // The automatic report's path: <[OUTPATH]>[/<reportFolder>]/<name>.html. Returns 0, or -1 when
-// there is no module or the path would be longer than 521 characters.
-int buildReportPath(const ReportPathInputs& inputs, std::string& path);
+// there is no module or the path would be longer than 521 characters. Unless there is no module,
+// usedOutPath receives the [OUTPATH] the path is built on (the program folder for an empty one).
+int buildReportPath(const ReportPathInputs& inputs, std::string& path, std::string& usedOutPath);
 
 // A module or file name made safe as a report file name: path separators, "..", and characters
-// a file name cannot hold become "_" (Shift-JIS double-byte characters are kept whole).
+// a file name cannot hold become "_" (Shift-JIS double-byte characters, a lead byte and a valid
+// trail byte, are kept whole).
 std::string safeReportName(std::string_view name);
 
 }  // namespace tavelin

@@ -239,38 +239,44 @@ TEST(HtmlReport, WriteFailingPartWayIsReported) {
 
 TEST(ReportPath, NamesFoldersAndLengthLimit) {
     ModulePanes panes;
-    std::string outPath;
-    ReportPathInputs in{&panes, &outPath, "/prog", "", ""};
+    ReportPathInputs in{&panes, "", "/prog", "", ""};
     std::string path;
-    EXPECT_EQ(buildReportPath(in, path), -1);  // no module
+    std::string used = "untouched";
+    EXPECT_EQ(buildReportPath(in, path, used), -1);  // no module
+    EXPECT_EQ(used, "untouched");
 
     panes.present[kAfter] = true;
     panes.descriptors[kAfter].moduleName = "main";
-    ASSERT_EQ(buildReportPath(in, path), 0);
+    ASSERT_EQ(buildReportPath(in, path, used), 0);
     EXPECT_EQ(path, "/prog/main.html");
-    EXPECT_EQ(outPath, "/prog");
+    EXPECT_EQ(used, "/prog");  // an empty [OUTPATH] takes the program folder
 
     panes.present[kBefore] = true;  // the before module names the report
     panes.descriptors[kBefore].path = "/src/x.c";
-    ASSERT_EQ(buildReportPath(in, path), 0);
-    EXPECT_EQ(path, "/prog/x.c.html");
+    in.outPath = "/out";
+    ASSERT_EQ(buildReportPath(in, path, used), 0);
+    EXPECT_EQ(path, "/out/x.c.html");
+    EXPECT_EQ(used, "/out");
 
     in.reportFolder = "sub";
     in.reportName = "nm";
-    ASSERT_EQ(buildReportPath(in, path), 0);
-    EXPECT_EQ(path, "/prog/sub/nm.html");
+    ASSERT_EQ(buildReportPath(in, path, used), 0);
+    EXPECT_EQ(path, "/out/sub/nm.html");
 
     // base + name + 6 + folder + its separator must stay within 521.
-    outPath = std::string(521 - 6 - 2 - 3 - 1, 'f');
-    EXPECT_EQ(buildReportPath(in, path), 0);
-    outPath.push_back('f');
-    EXPECT_EQ(buildReportPath(in, path), -1);
+    in.outPath = std::string(521 - 6 - 2 - 3 - 1, 'f');
+    EXPECT_EQ(buildReportPath(in, path, used), 0);
+    in.outPath.push_back('f');
+    EXPECT_EQ(buildReportPath(in, path, used), -1);
 }
 
 TEST(ReportPath, ModuleNamesCannotLeaveTheFolder) {
     EXPECT_EQ(safeReportName("../../etc/x"), "______etc_x");
     EXPECT_EQ(safeReportName("a:b*c?d"), "a_b_c_d");
     EXPECT_EQ(safeReportName("\x95\x5C"), "\x95\x5C");  // a double-byte character stays whole
+    // A lead byte without a trail byte after it hides nothing: what follows is examined.
+    EXPECT_EQ(safeReportName("\x81/etc\x9F:x\xE0..\xFC?"), "\x81_etc\x9F_x\xE0__\xFC_");
+    EXPECT_EQ(safeReportName("a\x81"), "a\x81");
     EXPECT_EQ(safeReportName("v1.2"), "v1.2");
 }
 
