@@ -3,8 +3,10 @@
 // line status, optionally with line numbers and the two warning lists, and the five step counts.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "datafiles/module_panes.h"
@@ -61,9 +63,24 @@ bool streamHtmlReport(const ReportInputs& inputs, ReportSink& sink);
 // The report as bytes, with text-mode CR LF line ends.
 std::string renderHtmlReport(const ReportInputs& inputs);
 
-// Writes the report to `path`. Returns 0, or -1 when the file cannot be opened or any write
-// fails; then "Data cannot be preserved, because the capacity of the disk is insufficient." is
-// shown unless `silent`, and the file is deleted so that no partial report remains.
+// Starts the thread that writes a report file's blocks while the next one is formatted. Throws
+// std::system_error when no thread can be started, as std::thread does; the blocks are then
+// written on the caller's thread.
+using ReportWriterStart = std::function<std::thread(std::function<void()>)>;
+
+// Writes what `fill` streams into its sink to `path`. The bytes go to a new temporary file in
+// the same folder, which takes the place of the file at `path` only once every byte is written,
+// flushed and closed; on any failure (fill returning false, a write, the flush, the close or the
+// replacing failing) only the temporary file is removed, so a file already at `path` stays as it
+// was. An exception from fill is passed on once the file is closed and removed. A symbolic link
+// keeps pointing at the file it names, which is replaced; a path that names something other than
+// a regular file (a device) is written directly and never removed. Returns 0, or -1 on failure,
+// and then shows "Data cannot be preserved, because the capacity of the disk is insufficient."
+// unless `silent`. An empty startWriter starts a std::thread.
+int writeReportFile(const std::string& path, const std::function<bool(ReportSink&)>& fill,
+                    bool silent, MessageSink& messages, const ReportWriterStart& startWriter = {});
+
+// Writes the report to `path` with writeReportFile.
 int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool silent,
                     MessageSink& messages);
 
