@@ -428,8 +428,9 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             return i + len;
         }
         runStart = -1;
+        // A two-byte character, unless the text or the line ends after its first unit.
         std::int32_t step = (jis && jisRun) ? 2 : charStep(b, n, i, codeNo);
-        if (step == 2 && lineEndAt(b, n, i + 1, delimit) > 0) {
+        if (step == 2 && (i + 1 >= n || lineEndAt(b, n, i + 1, delimit) > 0)) {
             step = 1;
         }
         return i + step;
