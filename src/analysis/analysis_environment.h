@@ -53,6 +53,9 @@ struct RuleEnvironment {
     // Lets the comment pass take the comments from the preprocessor's walk where that gives the
     // same result; tests turn it off to compare both ways.
     bool reuseCommentWalk = true;
+    // Lets the white-space pass take the units a block at a time where the rules allow it; tests
+    // turn it off to compare with the walk from token to token.
+    bool spaceBlocks = true;
 };
 
 }  // namespace tavelin

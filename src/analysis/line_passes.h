@@ -29,48 +29,6 @@ void normaliseLineEnds(std::span<U> units) {
     text::normaliseLoneCrs(units);
 }
 
-// Number of units equal to u.
-template <class U>
-std::int64_t countUnit(const U* b, std::int32_t n, U u) {
-    return countEqualUnits(b, n, val(u));
-}
-
-// Number of line ends; with eofflg 1, one more when the text after the last line end holds a
-// unit above 0x20. NUL units do not matter; a CR LF pair counts once in mode 0.
-template <class U>
-std::int32_t countLines(std::span<const U> text, int delimit, int eofflg) {
-    const U* b = text.data();
-    const auto n = static_cast<std::int32_t>(text.size());
-    std::int64_t lines = 0;
-    std::int32_t tail = 0;
-    if (delimit >= 1 && delimit <= 3) {
-        const U lead = static_cast<U>(lineEndLead(delimit));
-        lines = countUnit(b, n, lead);
-        for (std::int32_t i = n; i > 0; --i) {
-            if (b[i - 1] == lead) {
-                tail = i;
-                break;
-            }
-        }
-    } else {
-        LineEndCursor<U> cursor(b, n, delimit);
-        int w = 0;
-        for (std::int32_t i = cursor.next(w); w > 0; i = cursor.next(w)) {
-            ++lines;
-            tail = i + w;
-        }
-    }
-    if (eofflg == 1) {
-        for (std::int32_t i = tail; i < n; ++i) {
-            if (val(b[i]) > 0x20) {
-                ++lines;
-                break;
-            }
-        }
-    }
-    return clampCount(lines);
-}
-
 // Length of a full-width space sequence at i for the code number (0: none). jisRun tells
 // whether a JIS two-byte run is open.
 template <class U>
@@ -203,7 +161,8 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
     if constexpr (kWide<U>) {
         codeNo = -1;
     }
-    const std::int32_t w = delimit == 0 ? 2 : 1;
+    const std::int32_t w = text::lineEndUnits(delimit);
+    const bool crLf = delimit == kDelimitCrLf;
     if (loaded != nullptr) {
         *loaded = LoadedLineEnds{};
         loaded->lastUnits.reserve(static_cast<std::size_t>(n / UnitChunk<U>::kUnits) + 1);
@@ -220,7 +179,7 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
         const std::uint64_t starts = lineEndStarts(c, b, i, n, delimit);
         const std::uint64_t carried = pairCarry ? 1u : 0u;
         if (loaded != nullptr) {
-            loaded->lastUnits.push_back(delimit == 0 ? (starts << 1) | carried : starts);
+            loaded->lastUnits.push_back(crLf ? (starts << 1) | carried : starts);
             loaded->count += countBits(starts);
             if (starts != 0) {
                 loaded->tail = i + 63 - std::countl_zero(starts) + w;
@@ -235,7 +194,7 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
                 }
             } else {
                 units = c.all() & ~starts;
-                if (delimit == 0) {
+                if (crLf) {
                     units &= ~(starts << 1) & ~carried;
                 }
             }
@@ -248,7 +207,7 @@ std::int32_t walkLineEnds(std::span<const U> text, int delimit, int codeNo, bool
                 lineStart = e + w;
             }
         }
-        pairCarry = delimit == 0 && (starts >> 63) != 0;
+        pairCarry = crLf && (starts >> 63) != 0;
     }
     return clampCount(blanks);
 }
@@ -445,10 +404,7 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
                 return i + k;
             }
         }
-        int w = lineEndAt(b, n, i, delimit);
-        if (w == 0 && delimit == 3 && c == kCr && i + 1 < n && val(b[i + 1]) == kLf) {
-            w = 2;
-        }
+        const int w = lineEndWidth(b, n, i, delimit);
         if (w > 0) {
             closeSegment(i, true);
             segStart = i + w;
@@ -472,8 +428,9 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             return i + len;
         }
         runStart = -1;
+        // A two-byte character, unless the text or the line ends after its first unit.
         std::int32_t step = (jis && jisRun) ? 2 : charStep(b, n, i, codeNo);
-        if (step == 2 && lineEndAt(b, n, i + 1, delimit) > 0) {
+        if (step == 2 && (i + 1 >= n || lineEndAt(b, n, i + 1, delimit) > 0)) {
             step = 1;
         }
         return i + step;
@@ -491,11 +448,9 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
     const ByteRanges stops = (jis || rs.stringSet.always || stopBits[kCr] || stopBits[kLf])
                                  ? ByteRanges{}
                                  : ByteRanges::of(stopBits);
-    const bool pairs = delimit == 0 || delimit == 3;  // CR LF is one line end
-    const unsigned single = delimit == 1 ? kCr : ((delimit == 2 || delimit == 3) ? kLf : 0);
 
     std::int32_t i = 0;
-    if (stops.usable) {
+    if (stops.usable && sc.cache().environment().spaceBlocks) {
         bool pairEnd = false;  // the unit at i is the LF of a CR LF pair that the last block ended
         // runStart in a local: the lambdas see it only around token(), and a unit store could
         // otherwise change it.
@@ -505,24 +460,11 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
             const UnitBlock<U> block(b + i);
             const std::uint32_t stopMask = block.lowByteIn(stops);
             const std::uint32_t valid = stopMask == 0 ? 0xFFFFu : (stopMask & (0u - stopMask)) - 1;
-            std::uint32_t starts = 0;    // line ends
-            std::uint32_t endUnits = 0;  // units of line ends
-            std::uint32_t pairAtEnd = 0;
-            if (pairs) {
-                const bool nextLf = i + kBlockUnits < n && val(b[i + kBlockUnits]) == kLf;
-                const std::uint32_t lf = block.equal(kLf);
-                const std::uint32_t cr = block.equal(kCr) & ((lf >> 1) | (nextLf ? 0x8000u : 0u));
-                const std::uint32_t pairLf = ((cr << 1) & 0xFFFFu) | (pairEnd ? 1u : 0u);
-                starts = cr;
-                if (delimit == 3) {
-                    starts |= lf & ~pairLf;
-                }
-                endUnits = starts | pairLf;
-                pairAtEnd = cr & 0x8000u;
-            } else if (single != 0) {
-                starts = block.equal(single);
-                endUnits = starts;
-            }
+            const text::LineEndMasks ends =
+                text::lineEndWidthMasks(b, i, kBlockUnits, n, delimit, pairEnd,
+                                        [&block](unsigned u) { return block.equal(u); });
+            auto starts = static_cast<std::uint32_t>(ends.starts);
+            const auto endUnits = static_cast<std::uint32_t>(ends.units);
             std::uint32_t white = block.atMost(0x20);
             if constexpr (kWide<U>) {
                 white |= block.equal(0x3000);  // a full-width space is one white unit
@@ -560,7 +502,7 @@ void deleteSpaces(Scanner<U>& sc, SpaceMode mode) {
                 run = runStart;
                 pairEnd = false;
             } else {
-                pairEnd = pairAtEnd != 0;
+                pairEnd = ends.pairOpen;
             }
         }
         runStart = run;
@@ -609,16 +551,13 @@ class EmptyLineClearer {
         const std::uint64_t empty = linesWithout(starts, units, openHasUnits_);
         openHasUnits_ = openLineHasUnits(starts, units, openHasUnits_);
         for (std::uint64_t m = empty; m != 0; m &= m - 1) {
-            clearLineEnd(i + std::countr_zero(m), delimit_ == 0 ? 2 : 1);
+            clearLineEnd(i + std::countr_zero(m), text::lineEndUnits(delimit_));
         }
     }
     void clearLineEnd(std::int32_t e, std::int32_t w) {
-        clearRange(b_, e, e + w);
-        removed_ += w;
-        if (delimit_ == 3 && e > 0 && val(b_[e - 1]) == kCr) {
-            b_[e - 1] = U(0);
-            ++removed_;
-        }
+        const std::int32_t from = lineEndStart(b_, 0, e, delimit_);
+        clearRange(b_, from, e + w);
+        removed_ += e + w - from;
     }
     std::int64_t removed() const { return removed_; }
 
@@ -685,7 +624,7 @@ class CompactingSweep {
           n_(n),
           delimit_(delimit),
           lead_(lineEndLead(delimit)),
-          closing_(delimit == 0 ? kLf : lineEndLead(delimit)),
+          closing_(delimit == kDelimitCrLf ? kLf : lineEndLead(delimit)),
           loaded_(loaded),
           table_(table),
           mapping_(loaded != nullptr && table != nullptr) {}
@@ -771,7 +710,7 @@ class CompactingSweep {
         int lastEnd = -1;
         for (std::uint32_t m = lead_ != 0 ? block.equal(closing_) : 0u; m != 0; m &= m - 1) {
             const int t = std::countr_zero(m);
-            if (delimit_ == 0) {
+            if (delimit_ == kDelimitCrLf) {
                 const std::uint32_t before = keep & ((1u << t) - 1);
                 const bool afterCr =
                     before != 0
@@ -793,7 +732,7 @@ class CompactingSweep {
         if (lastEnd >= 0) {
             st.afterLastEnd = st.out + countBits(keep & ((2u << lastEnd) - 1));
         }
-        if (delimit_ == 0) {
+        if (delimit_ == kDelimitCrLf) {
             st.lastIsCr = val(b[i + static_cast<std::int32_t>(std::bit_width(keep)) - 1]) == kCr;
         }
         st.out = keepUnits(b, st.out, block, keep, scratch_.data());
@@ -808,7 +747,8 @@ class CompactingSweep {
             mapLine(st, st.i);
         }
         const unsigned v = val(c);
-        const bool end = delimit_ == 0 ? (v == kLf && st.lastIsCr) : (lead_ != 0 && v == lead_);
+        const bool end =
+            delimit_ == kDelimitCrLf ? (v == kLf && st.lastIsCr) : (lead_ != 0 && v == lead_);
         st.lastIsCr = v == kCr;
         b[st.out++] = c;
         st.lineStart = end;

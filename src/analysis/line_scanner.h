@@ -14,6 +14,7 @@
 #include "datafiles/extension_definition.h"
 #include "datafiles/module_panes.h"
 #include "datafiles/records.h"
+#include "text/line_count.h"
 
 namespace tavelin {
 
@@ -77,7 +78,7 @@ std::int32_t compactMappingLines(std::span<U> text, int delimit, const LoadedLin
 template <class U>
 bool endsWithLineEnd(std::span<const U> text, int delimit) {
     const std::size_t n = text.size();
-    if (delimit == 0) {
+    if (delimit == kDelimitCrLf) {
         return n >= 2 && val(text[n - 2]) == kCr && val(text[n - 1]) == kLf;
     }
     const unsigned lead = lineEndLead(delimit);
@@ -105,7 +106,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     auto cspan = [&]() { return std::span<const U>(text.data(), static_cast<std::size_t>(n)); };
 
     removeByteOrderMark(span());
-    if (d == 3) {
+    if (d == kDelimitMixed) {
         normaliseLineEnds(span());
     }
     RuleCache<U> cache(def, env);
@@ -125,7 +126,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
             loadedLineEnds(cspan(), d, blanksWithEnds ? &blanks : nullptr, blankCode, whiteIsBlank);
         l0 = countLinesWithEnds(cspan(), loadedEnds, s.eofflg);
     } else {
-        l0 = analysis::countLines<U>(cspan(), d, s.eofflg);
+        l0 = tavelin::countLines<U>(cspan(), d, s.eofflg);
     }
 
     std::int64_t noCount = 0;
@@ -142,7 +143,7 @@ void analyseUnits(int side, std::vector<U>& text, std::int32_t& length, const Co
     }
     md.noCountBytes = clampCount(noCount * unitBytes);
     md.totalBytes = clampCount(std::int64_t{n} * unitBytes - md.noCountBytes);
-    const std::int32_t l1 = unchanged ? l0 : analysis::countLines<U>(cspan(), d, s.eofflg);
+    const std::int32_t l1 = unchanged ? l0 : tavelin::countLines<U>(cspan(), d, s.eofflg);
     md.totalSteps = l1;
     md.noCountSteps = l0 - l1;
     md.spaceSteps = blanksWithEnds ? blanks : countBlankLines(cspan(), d, md.codeNo, whiteIsBlank);
@@ -242,17 +243,17 @@ void countUnitsAsIs(std::vector<U>& text, std::int32_t& length, const CounterSet
     auto span = [&]() { return std::span<U>(text.data(), static_cast<std::size_t>(n)); };
     auto cspan = [&]() { return std::span<const U>(text.data(), static_cast<std::size_t>(n)); };
     removeByteOrderMark(span());
-    if (d == 3) {
+    if (d == kDelimitMixed) {
         normaliseLineEnds(span());
     }
-    md.totalSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
+    md.totalSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
     md.noCountSteps = 0;
     md.spaceSteps = countBlankLines(cspan(), d, md.codeNo, whiteCountsAsBlank(s, presence));
     md.preprocessorBytes = 0;
     md.commentBytes = 0;
     n = compact(span());
     md.actualBytes = clampCount(std::int64_t{n} * unitBytes);
-    md.actualSteps = analysis::countLines<U>(cspan(), d, s.eofflg);
+    md.actualSteps = tavelin::countLines<U>(cspan(), d, s.eofflg);
     if (!endsWithLineEnd(cspan(), d)) {
         text[static_cast<std::size_t>(n)] = U(0);
         ++n;

@@ -22,7 +22,7 @@ void applyView(int index, int side, std::vector<U>& text, std::int32_t& length,
     const std::span<U> span(text.data(), static_cast<std::size_t>(length));
     const PassOptions opt{s.delimit, s.cmtmlflg, codeNo};
     analysis::removeByteOrderMark(span);
-    if (s.delimit == 3) {
+    if (s.delimit == text::kDelimitMixed) {
         analysis::normaliseLineEnds(span);
     }
     switch (index) {
@@ -70,17 +70,18 @@ std::int32_t unitsHeld(const ModulePanes& panes, int side) {
 
 }  // namespace
 
-int runProcessingView(int index, ModulePanes& panes, const CounterSettings& settings,
-                      const ExtensionTable& table, const RuleEnvironment& env) {
+std::optional<ReloadResult> runProcessingView(int index, ModulePanes& panes,
+                                              const CounterSettings& settings,
+                                              const ExtensionTable& table,
+                                              const RuleEnvironment& env) {
     const bool known =
         index == kViewPreprocessing || (index >= kViewNoCountAreas && index <= kViewLeadingBytes);
     if (!known) {
-        return -1;
+        return std::nullopt;
     }
-    int result = 0;
+    ReloadResult result;
     if (index == kViewPreprocessing) {
-        const int rc = reloadBothModules(panes, settings);
-        result = rc < 0 ? rc : 0;
+        result = reloadBothModules(panes, settings);
     }
     resetLineTables(panes, LineStatus::Same);
     const SpaceMode spaceMode =

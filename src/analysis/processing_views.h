@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "datafiles/counter_settings.h"
 #include "datafiles/extension_table.h"
 #include "datafiles/module_panes.h"
+#include "text/module_loader.h"
 
 namespace tavelin {
 
@@ -31,10 +33,12 @@ enum ProcessingView : int {
 // Resets both line tables, then treats side 0 and side 1. "Preprocessing" reloads both modules
 // first and writes the module counts; the other views act on the buffers as they stand (so
 // successive views add up), drop the counts their pass returns and leave a buffer of length 1 or
-// less alone. Returns 0, the reload's code when reloading failed, or -1 for an index that is not
-// a view.
-int runProcessingView(int index, ModulePanes& panes, const CounterSettings& settings,
-                      const ExtensionTable& table, const RuleEnvironment& env);
+// less alone. Returns what the reload gave each side (both kLoadOk for a view that does not
+// reload), or nothing for an index that is not a view.
+std::optional<ReloadResult> runProcessingView(int index, ModulePanes& panes,
+                                              const CounterSettings& settings,
+                                              const ExtensionTable& table,
+                                              const RuleEnvironment& env);
 
 // A macro provider over the loader's on-demand macro table. The list of each slot is read once
 // and kept until forget(), so the lists it hands out stay valid and two analyses can ask for

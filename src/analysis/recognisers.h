@@ -290,12 +290,8 @@ class Scanner {
                 if (escLen > 0 && matchesExactly(b_, n_, q, rule->escape)) {
                     q += escLen;
                     if (q < n_) {
-                        if (val(b_[q]) == kCr && (delimit_ == 0 || delimit_ == 3) && q + 1 < n_ &&
-                            val(b_[q + 1]) == kLf) {
-                            q += 2;
-                        } else {
-                            q += 1;
-                        }
+                        // The escaped unit; a CR LF line end is escaped whole.
+                        q += text::crLfPairAt(b_, n_, q, delimit_) ? 2 : 1;
                     }
                     continue;
                 }
@@ -339,9 +335,7 @@ class Scanner {
             if (c == escape) {
                 ++q;
                 if (q < n_) {
-                    const bool pair = val(b_[q]) == kCr && (delimit_ == 0 || delimit_ == 3) &&
-                                      q + 1 < n_ && val(b_[q + 1]) == kLf;
-                    q += pair ? 2 : 1;
+                    q += text::crLfPairAt(b_, n_, q, delimit_) ? 2 : 1;
                 }
                 continue;
             }
@@ -469,9 +463,8 @@ class Scanner {
                     }
                 }
             } else if (top.counter == 0 && lineEndAt(b_, n_, q, delimit_) > 0) {
-                if (delimit_ == 3 && q > p && val(b_[q - 1]) == kCr) {
-                    --q;
-                }
+                // The comment ends before the line end, a CR that goes with it included.
+                q = lineEndStart(b_, p, q, delimit_);
                 if (t.deleteLineHead) {
                     clearRange(b_, lineStartBefore(b_, p), p);
                 }

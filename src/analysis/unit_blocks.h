@@ -9,10 +9,7 @@
 #include <cstring>
 #include <type_traits>
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-#include <emmintrin.h>
-#define TAVELIN_UNIT_BLOCKS_SSE2 1
-#endif
+#include "platform/simd.h"
 
 // The block tests are a few instructions each and sit in the passes' innermost loops.
 #if defined(__GNUC__) || defined(__clang__)
@@ -27,7 +24,7 @@ namespace tavelin::analysis {
 
 constexpr std::int32_t kBlockUnits = 16;
 
-#ifdef TAVELIN_UNIT_BLOCKS_SSE2
+#ifdef TAVELIN_SIMD_SSE2
 constexpr bool kVectorBlocks = true;
 #else
 constexpr bool kVectorBlocks = false;
@@ -115,7 +112,7 @@ struct ByteRanges {
 
 // Asks for the memory at p to be brought into the cache; a hint only (never faults).
 TAVELIN_BLOCK_INLINE void prefetchUnits(const void* p) {
-#ifdef TAVELIN_UNIT_BLOCKS_SSE2
+#ifdef TAVELIN_SIMD_SSE2
     _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
 #else
     (void)p;
@@ -162,7 +159,7 @@ class UnitBlock {
 
 // ---- SSE2 form ------------------------------------------------------------------------------
 
-#ifdef TAVELIN_UNIT_BLOCKS_SSE2
+#ifdef TAVELIN_SIMD_SSE2
 
 namespace sse2 {
 
@@ -287,7 +284,7 @@ class UnitBlock<char16_t, true> {
     __m128i b_;
 };
 
-#endif  // TAVELIN_UNIT_BLOCKS_SSE2
+#endif  // TAVELIN_SIMD_SSE2
 
 // ---- Whole-range helpers ------------------------------------------------------------------
 
@@ -299,7 +296,7 @@ std::int64_t countEqualUnits(const U* b, std::int32_t n, unsigned u) {
     }
     std::int64_t count = 0;
     std::int32_t i = 0;
-#ifdef TAVELIN_UNIT_BLOCKS_SSE2
+#ifdef TAVELIN_SIMD_SSE2
     if constexpr (Vector) {
         // Byte counters that take at most 255 blocks each, then summed with psadbw.
         const __m128i zero = _mm_setzero_si128();
@@ -399,7 +396,7 @@ std::int32_t findLowByteIn(const U* b, std::int32_t from, std::int32_t n,
 // Number of set bits: the population count instruction when the build targets a processor that
 // has it, otherwise a few shifts and one multiplication (never a library call).
 TAVELIN_BLOCK_INLINE int countBits(std::uint64_t x) {
-#if defined(__POPCNT__) || (defined(_MSC_VER) && defined(__AVX__))
+#ifdef TAVELIN_SIMD_POPCNT
     return std::popcount(x);
 #else
     x = x - ((x >> 1) & 0x5555555555555555ULL);

@@ -32,10 +32,28 @@ inline unsigned val(U u) {
     return static_cast<unsigned>(u);
 }
 
+// The line-end modes of [DELIMIT].
+using text::kDelimitCr;
+using text::kDelimitCrLf;
+using text::kDelimitLf;
+using text::kDelimitMixed;
+
 // Width of the line end that starts at i (0: none): the text layer's rule.
 template <class U>
 inline int lineEndAt(const U* b, std::int32_t n, std::int32_t i, int delimit) {
     return text::lineEndAt(b, n, i, delimit);
+}
+
+// The same, but a CR LF pair is one line end in mode 3 as well (text::lineEndWidth).
+template <class U>
+inline int lineEndWidth(const U* b, std::int32_t n, std::int32_t i, int delimit) {
+    return text::lineEndWidth(b, n, i, delimit);
+}
+
+// Where the line end that lineEndAt finds at i starts (text::lineEndStart).
+template <class U>
+inline std::int32_t lineEndStart(const U* b, std::int32_t from, std::int32_t i, int delimit) {
+    return static_cast<std::int32_t>(text::lineEndStart(b, from, i, delimit));
 }
 
 // Position of the first unit equal to u in [from, n), or n.
@@ -74,7 +92,7 @@ class LineEndCursor {
     LineEndCursor(const U* b, std::int32_t n, int delimit)
         : b_(b),
           n_(n),
-          pairs_(delimit == 0),
+          pairs_(delimit == kDelimitCrLf),
           none_(lineEndLead(delimit) == 0),
           units_(b, 0, none_ ? 0 : n, lineEndLead(delimit)) {}
 
@@ -111,21 +129,7 @@ class LineEndCursor {
 template <class U>
 TAVELIN_BLOCK_INLINE std::uint64_t lineEndStarts(const UnitChunk<U>& c, const U* b, std::int32_t i,
                                                  std::int32_t n, int delimit) {
-    switch (delimit) {
-        case 0: {
-            const std::int32_t end = i + c.size();
-            const std::uint64_t nextLf =
-                (end < n && val(b[end]) == kLf) ? std::uint64_t{1} << (c.size() - 1) : 0;
-            return c.equal(kCr) & ((c.equal(kLf) >> 1) | nextLf);
-        }
-        case 1:
-            return c.equal(kCr);
-        case 2:
-        case 3:
-            return c.equal(kLf);
-        default:
-            return 0;
-    }
+    return text::lineEndAtMask(b, i, c.size(), n, delimit, [&c](unsigned u) { return c.equal(u); });
 }
 
 // Start of the next line end at or after from (n when there is none) and its width: the text

@@ -689,12 +689,12 @@ void MainController::unattendedReport() {
     std::string path;
     ReportPathInputs in;
     in.panes = &session_.panes;
-    in.outPath = &session_.counterSettings.outpath;
+    in.outPath = session_.counterSettings.outpath;
     in.programFolder = session_.defaultReportFolder.empty() ? session_.programFolder
                                                             : session_.defaultReportFolder;
     in.reportFolder = session_.options.reportFolder;
     in.reportName = session_.options.reportName;
-    if (buildReportPath(in, path) != 0) {
+    if (buildReportPath(in, path, session_.counterSettings.outpath) != 0) {
         unattendedReport_ = -1;
         return;
     }

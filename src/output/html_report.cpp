@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "display/captions.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/simd.h"
 #include "text/encoding.h"
 #include "text/text_rules.h"
 
@@ -97,7 +99,7 @@ constexpr std::array<bool, 256> kPlainByte = makePlainBytes();
 std::size_t plainRunEnd(std::span<const unsigned char> line, std::size_t i,
                         [[maybe_unused]] std::size_t readable) {
     const std::size_t n = line.size();
-#ifdef TAVELIN_TEXT_SSE2
+#ifdef TAVELIN_SIMD_SSE2
     const __m128i space = _mm_set1_epi8(0x20);
     const __m128i lt = _mm_set1_epi8('<');
     const __m128i gt = _mm_set1_epi8('>');
@@ -352,9 +354,10 @@ class StringSink final : public ReportSink {
 // one waiting, one being written. Without a thread the blocks are written as they come.
 class FileSink final : public ReportSink {
   public:
-    explicit FileSink(std::FILE* file) : file_(file) {
+    FileSink(std::FILE* file, const ReportWriterStart& start) : file_(file) {
         try {
-            writer_ = std::thread([this] { writeLoop(); });
+            auto work = [this] { writeLoop(); };
+            writer_ = start ? start(work) : std::thread(work);
         } catch (const std::system_error&) {
             // No thread: write in the caller's.
         }
@@ -436,6 +439,82 @@ class FileSink final : public ReportSink {
     bool failed_ = false;
 };
 
+// The file a report is written into: a new temporary file next to the target, which commit()
+// puts in the target's place, or the target itself when that is not a regular file. When the
+// object goes, the file is closed and a temporary file that was not put in place is removed.
+class ReportFile {
+  public:
+    explicit ReportFile(const std::string& path) : target_(path) {
+        std::error_code ec;
+        // A link keeps pointing at the file it names: that file is replaced.
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_, ec))) {
+            const std::filesystem::path resolved = std::filesystem::canonical(target_, ec);
+            if (!ec) {
+                target_ = resolved.string();
+            }
+        }
+        const std::filesystem::file_status status = std::filesystem::status(target_, ec);
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+            file_ = std::fopen(target_.c_str(), "wb");
+            return;
+        }
+        replaced_ = std::filesystem::exists(status);
+        targetPermissions_ = status.permissions();
+        // A name no file has yet, so that nothing else is overwritten or removed.
+        for (int k = 0; k < 100 && file_ == nullptr; ++k) {
+            std::string name = target_ + (k == 0 ? "" : "." + std::to_string(k)) + ".tmp";
+            errno = 0;
+            file_ = std::fopen(name.c_str(), "wbx");
+            if (file_ != nullptr) {
+                temporary_ = std::move(name);
+            } else if (errno != EEXIST) {
+                break;
+            }
+        }
+    }
+    ~ReportFile() {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+        if (!temporary_.empty()) {
+            std::error_code ec;
+            std::filesystem::remove(temporary_, ec);
+        }
+    }
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    std::FILE* handle() const { return file_; }
+
+    // Flushes and closes the file and, when it is complete and that succeeded, puts it in the
+    // target's place. Whether the target now holds the complete file.
+    bool commit(bool complete) {
+        bool ok = complete && std::fflush(file_) == 0;
+        ok = std::fclose(file_) == 0 && ok;
+        file_ = nullptr;
+        if (ok && !temporary_.empty()) {
+            std::error_code ec;
+            if (replaced_) {
+                // The report keeps the access rights the file it replaces had.
+                std::filesystem::permissions(temporary_, targetPermissions_, ec);
+            }
+            std::filesystem::rename(temporary_, target_, ec);
+            ok = !ec;
+            if (ok) {
+                temporary_.clear();
+            }
+        }
+        return ok;
+    }
+
+  private:
+    std::string target_;
+    std::string temporary_;  // empty: writing to the target itself, or in place
+    bool replaced_ = false;  // a regular file is at the target
+    std::filesystem::perms targetPermissions_ = std::filesystem::perms::unknown;
+    std::FILE* file_ = nullptr;
+};
+
 }  // namespace
 
 std::string escapeHtml(std::string_view text) {
@@ -505,16 +584,21 @@ std::string renderHtmlReport(const ReportInputs& inputs) {
     return std::move(sink.text);
 }
 
-int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool silent,
-                    MessageSink& messages) {
+int writeReportFile(const std::string& path, const std::function<bool(ReportSink&)>& fill,
+                    bool silent, MessageSink& messages, const ReportWriterStart& startWriter) {
     bool ok = false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file != nullptr) {
-        FileSink sink(file);
-        ok = streamHtmlReport(inputs, sink);
-        ok = sink.finish() && ok;
-        ok = (std::fflush(file) == 0) && ok;
-        ok = (std::fclose(file) == 0) && ok;
+    {
+        ReportFile out(path);
+        if (out.handle() != nullptr) {
+            bool complete = false;
+            {
+                // Joins its thread before the file is closed, also when fill throws.
+                FileSink sink(out.handle(), startWriter);
+                complete = fill(sink);
+                complete = sink.finish() && complete;
+            }
+            ok = out.commit(complete);
+        }
     }
     if (ok) {
         return 0;
@@ -522,16 +606,22 @@ int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool si
     if (!silent) {
         messages.showMessage(kSaveFailed);
     }
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
     return -1;
+}
+
+int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool silent,
+                    MessageSink& messages) {
+    return writeReportFile(
+        path, [&inputs](ReportSink& sink) { return streamHtmlReport(inputs, sink); }, silent,
+        messages);
 }
 
 std::string safeReportName(std::string_view name) {
     std::string out(name);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if (text::isShiftJisLead(c)) {
+        if (text::isShiftJisLead(c) && i + 1 < out.size() &&
+            text::isShiftJisTrail(static_cast<unsigned char>(out[i + 1]))) {
             ++i;  // a double-byte character: its second byte may look like a separator
             continue;
         }
@@ -547,7 +637,7 @@ std::string safeReportName(std::string_view name) {
     return out;
 }
 
-int buildReportPath(const ReportPathInputs& in, std::string& path) {
+int buildReportPath(const ReportPathInputs& in, std::string& path, std::string& usedOutPath) {
     const ModuleDescriptor* module = in.panes->module(kBefore);
     if (module == nullptr) {
         module = in.panes->module(kAfter);
@@ -556,10 +646,8 @@ int buildReportPath(const ReportPathInputs& in, std::string& path) {
         return -1;
     }
     std::string name = module->moduleName.empty() ? fileNameOf(module->path) : module->moduleName;
-    if (in.outPath->empty()) {
-        *in.outPath = in.programFolder;
-    }
-    const std::string& base = *in.outPath;
+    usedOutPath = in.outPath.empty() ? in.programFolder : in.outPath;
+    const std::string& base = usedOutPath;
     const std::string baseName = safeReportName(in.reportName.empty() ? name : in.reportName);
     // The separator before the sub-folder counts too.
     std::size_t length = base.size() + baseName.size() + 6;

@@ -3,8 +3,10 @@
 // line status, optionally with line numbers and the two warning lists, and the five step counts.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "datafiles/module_panes.h"
@@ -61,26 +63,43 @@ bool streamHtmlReport(const ReportInputs& inputs, ReportSink& sink);
 // The report as bytes, with text-mode CR LF line ends.
 std::string renderHtmlReport(const ReportInputs& inputs);
 
-// Writes the report to `path`. Returns 0, or -1 when the file cannot be opened or any write
-// fails; then "Data cannot be preserved, because the capacity of the disk is insufficient." is
-// shown unless `silent`, and the file is deleted so that no partial report remains.
+// Starts the thread that writes a report file's blocks while the next one is formatted. Throws
+// std::system_error when no thread can be started, as std::thread does; the blocks are then
+// written on the caller's thread.
+using ReportWriterStart = std::function<std::thread(std::function<void()>)>;
+
+// Writes what `fill` streams into its sink to `path`. The bytes go to a new temporary file in
+// the same folder, which takes the place of the file at `path` only once every byte is written,
+// flushed and closed; on any failure (fill returning false, a write, the flush, the close or the
+// replacing failing) only the temporary file is removed, so a file already at `path` stays as it
+// was. An exception from fill is passed on once the file is closed and removed. A symbolic link
+// keeps pointing at the file it names, which is replaced; a path that names something other than
+// a regular file (a device) is written directly and never removed. Returns 0, or -1 on failure,
+// and then shows "Data cannot be preserved, because the capacity of the disk is insufficient."
+// unless `silent`. An empty startWriter starts a std::thread.
+int writeReportFile(const std::string& path, const std::function<bool(ReportSink&)>& fill,
+                    bool silent, MessageSink& messages, const ReportWriterStart& startWriter = {});
+
+// Writes the report to `path` with writeReportFile.
 int writeHtmlReport(const std::string& path, const ReportInputs& inputs, bool silent,
                     MessageSink& messages);
 
 struct ReportPathInputs {
     const ModulePanes* panes = nullptr;
-    std::string* outPath = nullptr;  // [OUTPATH]; an empty one takes the program folder
+    std::string outPath;  // [OUTPATH]; an empty one takes the program folder
     std::string programFolder;
     std::string reportFolder;  // /p
     std::string reportName;    // /n
 };
 
 // The automatic report's path: <[OUTPATH]>[/<reportFolder>]/<name>.html. Returns 0, or -1 when
-// there is no module or the path would be longer than 521 characters.
-int buildReportPath(const ReportPathInputs& inputs, std::string& path);
+// there is no module or the path would be longer than 521 characters. Unless there is no module,
+// usedOutPath receives the [OUTPATH] the path is built on (the program folder for an empty one).
+int buildReportPath(const ReportPathInputs& inputs, std::string& path, std::string& usedOutPath);
 
 // A module or file name made safe as a report file name: path separators, "..", and characters
-// a file name cannot hold become "_" (Shift-JIS double-byte characters are kept whole).
+// a file name cannot hold become "_" (Shift-JIS double-byte characters, a lead byte and a valid
+// trail byte, are kept whole).
 std::string safeReportName(std::string_view name);
 
 }  // namespace tavelin

@@ -24,12 +24,15 @@ std::int32_t countLines(std::span<const Unit> text, std::int32_t delimit, std::i
                 break;
             }
         }
-    } else {
-        int width = 0;
-        for (std::int64_t i = text::nextLineEnd(b, 0, n, delimit, width); width > 0;
-             i = text::nextLineEnd(b, tail, n, delimit, width)) {
-            ++ends;
-            tail = i + width;
+    } else if (delimit == text::kDelimitCrLf) {
+        // CR LF pairs cannot overlap: count them, and find the last from the end.
+        ends = text::countUnitPairs(b, n, text::kCr, text::kLf);
+        for (std::int64_t i = n; i > 1 && ends > 0; --i) {
+            if (static_cast<unsigned>(b[i - 2]) == text::kCr &&
+                static_cast<unsigned>(b[i - 1]) == text::kLf) {
+                tail = i;
+                break;
+            }
         }
     }
     if (eofflg == 1) {

@@ -320,7 +320,8 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
     return result;
 }
 
-int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, TextsRead alreadyRead) {
+ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
+                               TextsRead alreadyRead) {
     panes.moduleLength = {0, 0};
     std::array<int, kSides> results{kLoadOk, kLoadOk};
     LineBounds bounds{0, 0};
@@ -354,7 +355,8 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, Texts
     // The table growth can only fail for lack of memory; the tables then keep a consistent size.
     growLineTablesToFitTexts(panes, bounds);
     resetLineTables(panes, LineStatus::Same);
-    return 10 * results[kAfter] + results[kBefore];
+    return ReloadResult{static_cast<LoadResult>(results[kAfter]),
+                        static_cast<LoadResult>(results[kBefore])};
 }
 
 int openModuleFile(ModulePanes& panes, int side, const std::string& path,

@@ -61,11 +61,21 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
 // a second time. A UTF-16 text (whose open length differs) is always read again.
 using TextsRead = std::array<bool, kSides>;
 
+// What reading both modules again gave each side (kLoadOk for a side without a module or
+// without a text buffer).
+struct ReloadResult {
+    LoadResult after = kLoadOk;
+    LoadResult before = kLoadOk;
+
+    bool ok() const { return after == kLoadOk && before == kLoadOk; }
+    bool operator==(const ReloadResult&) const = default;
+};
+
 // Re-reads both present modules that have a text buffer (but those in `alreadyRead`), sets their
 // lengths (0 for a failed read), grows the line tables if the texts hold more lines than they can
-// take, and resets the line tables. Returns 10 * after result + before result.
-int reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
-                      TextsRead alreadyRead = {});
+// take, and resets the line tables.
+ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
+                               TextsRead alreadyRead = {});
 
 // Builds the pane's descriptor for a whole file, reads it, detects its encoding, counts its
 // lines and resizes the line tables (unless the caller sizes them itself right afterwards). On

@@ -10,10 +10,7 @@
 #include <span>
 #include <type_traits>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define TAVELIN_TEXT_SSE2 1
-#endif
+#include "platform/simd.h"
 
 namespace tavelin::text {
 
@@ -67,6 +64,98 @@ inline int lineEndAt(const U* b, std::int64_t n, std::int64_t i, int delimit) {
     }
 }
 
+// Units of a line end that lineEndAt finds: two for CR LF in mode 0, else one.
+constexpr int lineEndUnits(int delimit) {
+    return delimit == kDelimitCrLf ? 2 : 1;
+}
+
+// Whether CR LF is one line end of two units that starts at the CR. Always in mode 0; in mode 3
+// too, once normaliseLoneCrs has run: LF alone ends a line there, and the CR before it goes with
+// it (lineEndAt finds such a line end at its LF).
+constexpr bool pairsCrLf(int delimit) {
+    return delimit == kDelimitCrLf || delimit == kDelimitMixed;
+}
+
+// Whether a CR LF pair that the mode takes as one line end starts at i.
+template <class U>
+inline bool crLfPairAt(const U* b, std::int64_t n, std::int64_t i, int delimit) {
+    return pairsCrLf(delimit) && static_cast<unsigned>(b[i]) == kCr && i + 1 < n &&
+           static_cast<unsigned>(b[i + 1]) == kLf;
+}
+
+// Width of the line end that starts at i (0: none) for a walk from unit to unit: lineEndAt, but
+// a CR LF pair is one line end in mode 3 as well.
+template <class U>
+inline int lineEndWidth(const U* b, std::int64_t n, std::int64_t i, int delimit) {
+    return crLfPairAt(b, n, i, delimit) ? 2 : lineEndAt(b, n, i, delimit);
+}
+
+// Where the line end that lineEndAt finds at i starts: at the CR before it in mode 3 (never
+// before `from`), else at i.
+template <class U>
+inline std::int64_t lineEndStart(const U* b, std::int64_t from, std::int64_t i, int delimit) {
+    return delimit == kDelimitMixed && i > from && static_cast<unsigned>(b[i - 1]) == kCr ? i - 1
+                                                                                          : i;
+}
+
+// The same rules over a block of `width` units (1 to 64) that starts at unit i of a text of n
+// units, as bit masks: bit k stands for unit i + k. equal(u) gives the mask of the block's units
+// equal to u; it is asked only for what the mode needs.
+
+// The units at which lineEndAt finds a line end.
+template <class U, class Equal>
+inline std::uint64_t lineEndAtMask(const U* b, std::int64_t i, int width, std::int64_t n,
+                                   int delimit, Equal equal) {
+    switch (delimit) {
+        case kDelimitCrLf: {
+            const std::int64_t end = i + width;
+            const std::uint64_t nextLf = end < n && static_cast<unsigned>(b[end]) == kLf
+                                             ? std::uint64_t{1} << (width - 1)
+                                             : 0;
+            return equal(kCr) & ((equal(kLf) >> 1) | nextLf);
+        }
+        case kDelimitCr:
+            return equal(kCr);
+        case kDelimitLf:
+        case kDelimitMixed:
+            return equal(kLf);
+        default:
+            return 0;
+    }
+}
+
+// The line ends of a walk with lineEndWidth through a block.
+struct LineEndMasks {
+    std::uint64_t starts = 0;  // first units of line ends
+    std::uint64_t units = 0;   // every unit of a line end, the LF of a pair the block before began
+    bool pairOpen = false;     // the last unit is the CR of a pair whose LF follows the block
+};
+
+// lfFirst: unit i is the LF of a pair that the block before opened.
+template <class U, class Equal>
+inline LineEndMasks lineEndWidthMasks(const U* b, std::int64_t i, int width, std::int64_t n,
+                                      int delimit, bool lfFirst, Equal equal) {
+    LineEndMasks m;
+    if (pairsCrLf(delimit)) {
+        const std::uint64_t top = std::uint64_t{1} << (width - 1);
+        const std::uint64_t inBlock = top | (top - 1);
+        const bool nextLf = i + width < n && static_cast<unsigned>(b[i + width]) == kLf;
+        const std::uint64_t lf = equal(kLf);
+        const std::uint64_t crs = equal(kCr) & ((lf >> 1) | (nextLf ? top : 0));
+        const std::uint64_t pairLfs = ((crs << 1) & inBlock) | (lfFirst ? 1u : 0u);
+        m.starts = crs;
+        if (delimit == kDelimitMixed) {
+            m.starts |= lf & ~pairLfs;
+        }
+        m.units = m.starts | pairLfs;
+        m.pairOpen = (crs & top) != 0;
+    } else if (const unsigned lead = lineEndLead(delimit); lead != 0) {
+        m.starts = equal(lead);
+        m.units = m.starts;
+    }
+    return m;
+}
+
 // Position of the first unit equal to u in [from, n), or n.
 template <class U>
 inline std::int64_t findUnit(const U* b, std::int64_t from, std::int64_t n, unsigned u) {
@@ -82,27 +171,23 @@ inline std::int64_t findUnit(const U* b, std::int64_t from, std::int64_t n, unsi
     }
 }
 
-// Number of units equal to u. Sixteen bytes at a time where the target has SSE2 (every x86-64
-// machine), counted in byte or word lanes that are summed before they can overflow, so no
-// population count is needed; a plain loop elsewhere.
-template <class U>
-inline std::int64_t countUnit(const U* b, std::int64_t n, unsigned u) {
-    std::int64_t total = 0;
-    std::int64_t i = 0;
-#ifdef TAVELIN_TEXT_SSE2
+#ifdef TAVELIN_SIMD_SSE2
+namespace detail {
+
+// Counts, for the blocks of 16 bytes from position i on that lie inside [0, n), the lanes that
+// hit(position) sets to all ones; leaves i after the last block. Counted in byte or word lanes
+// that are summed before they can overflow, so no population count is needed.
+template <class U, class Hit>
+inline std::int64_t countLaneHits(std::int64_t n, std::int64_t& i, Hit hit) {
     constexpr std::int64_t kLanes = 16 / static_cast<std::int64_t>(sizeof(U));
     // A lane counts at most 255 (bytes) or 65535 (words) before it is summed.
     constexpr std::int64_t kRounds = sizeof(U) == 1 ? 255 : 65535;
-    const __m128i needle = sizeof(U) == 1 ? _mm_set1_epi8(static_cast<char>(u))
-                                          : _mm_set1_epi16(static_cast<short>(u));
+    std::int64_t total = 0;
     while (n - i >= kLanes) {
         __m128i lanes = _mm_setzero_si128();
         const std::int64_t rounds = std::min<std::int64_t>((n - i) / kLanes, kRounds);
         for (std::int64_t r = 0; r < rounds; ++r, i += kLanes) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-            const __m128i hit =
-                sizeof(U) == 1 ? _mm_cmpeq_epi8(v, needle) : _mm_cmpeq_epi16(v, needle);
-            lanes = sizeof(U) == 1 ? _mm_sub_epi8(lanes, hit) : _mm_sub_epi16(lanes, hit);
+            lanes = sizeof(U) == 1 ? _mm_sub_epi8(lanes, hit(i)) : _mm_sub_epi16(lanes, hit(i));
         }
         if constexpr (sizeof(U) == 1) {
             const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
@@ -115,9 +200,59 @@ inline std::int64_t countUnit(const U* b, std::int64_t n, unsigned u) {
             }
         }
     }
+    return total;
+}
+
+template <class U>
+inline __m128i equalLanes(const U* p, __m128i needle) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return sizeof(U) == 1 ? _mm_cmpeq_epi8(v, needle) : _mm_cmpeq_epi16(v, needle);
+}
+
+template <class U>
+inline __m128i splatUnit(unsigned u) {
+    return sizeof(U) == 1 ? _mm_set1_epi8(static_cast<char>(u))
+                          : _mm_set1_epi16(static_cast<short>(u));
+}
+
+}  // namespace detail
+#endif
+
+// Number of units equal to u. Sixteen bytes at a time where the target has SSE2 (every x86-64
+// machine), a plain loop elsewhere.
+template <class U>
+inline std::int64_t countUnit(const U* b, std::int64_t n, unsigned u) {
+    std::int64_t total = 0;
+    std::int64_t i = 0;
+#ifdef TAVELIN_SIMD_SSE2
+    const __m128i needle = detail::splatUnit<U>(u);
+    total = detail::countLaneHits<U>(
+        n, i, [&](std::int64_t at) { return detail::equalLanes(b + at, needle); });
 #endif
     for (; i < n; ++i) {
         total += static_cast<unsigned>(b[i]) == u ? 1 : 0;
+    }
+    return total;
+}
+
+// Number of positions i with b[i] == first and b[i + 1] == second (both inside [0, n)), as
+// countUnit counts.
+template <class U>
+inline std::int64_t countUnitPairs(const U* b, std::int64_t n, unsigned first, unsigned second) {
+    std::int64_t total = 0;
+    std::int64_t i = 0;
+#ifdef TAVELIN_SIMD_SSE2
+    const __m128i one = detail::splatUnit<U>(first);
+    const __m128i two = detail::splatUnit<U>(second);
+    // A block of pairs at i reads one unit past the block.
+    total = detail::countLaneHits<U>(n - 1, i, [&](std::int64_t at) {
+        return _mm_and_si128(detail::equalLanes(b + at, one), detail::equalLanes(b + at + 1, two));
+    });
+#endif
+    for (; i + 1 < n; ++i) {
+        total += static_cast<unsigned>(b[i]) == first && static_cast<unsigned>(b[i + 1]) == second
+                     ? 1
+                     : 0;
     }
     return total;
 }

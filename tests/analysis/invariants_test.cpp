@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <random>
 #include <string>
@@ -152,18 +153,6 @@ TEST(Invariants, BlockCompactionKeepsEveryUnitInOrderAndStaysInsideTheText) {
     }
 }
 
-TEST(Invariants, CountLinesAgreesWithTheSharedLineCounter) {
-    std::mt19937 rng(2);
-    for (int round = 0; round < 3000; ++round) {
-        const auto t = test::bytes(randomText(rng));
-        const int delimit = static_cast<int>(rng() % 6);
-        const int eof = static_cast<int>(rng() % 2);
-        const std::span<const unsigned char> span(t);
-        ASSERT_EQ(analysis::countLines<unsigned char>(span, delimit, eof),
-                  tavelin::countLines<unsigned char>(span, delimit, eof));
-    }
-}
-
 struct Outcome {
     std::vector<unsigned char> text;
     ModuleDescriptor md;
@@ -230,19 +219,18 @@ TEST(Invariants, WholeAnalysisCountsAddUpAndBothUnitFormsAgree) {
         if (s.delimit == 3) {
             analysis::normaliseLineEnds<unsigned char>(normalised);
         }
-        const std::int32_t l0 =
-            analysis::countLines<unsigned char>(normalised, s.delimit, s.eofflg);
+        const std::int32_t l0 = tavelin::countLines<unsigned char>(normalised, s.delimit, s.eofflg);
         EXPECT_EQ(a.md.totalSteps + a.md.noCountSteps, l0);
         EXPECT_EQ(a.md.totalBytes, static_cast<std::int32_t>(text.size()) - a.md.noCountBytes);
         const std::size_t kept = a.text.size() - ((a.text.empty() || a.text.back() != 0) ? 0 : 1);
         EXPECT_EQ(a.md.actualBytes, static_cast<std::int32_t>(kept));
         EXPECT_EQ(a.md.actualSteps,
-                  analysis::countLines<unsigned char>(
+                  tavelin::countLines<unsigned char>(
                       std::span<const unsigned char>(a.text.data(), kept), s.delimit, s.eofflg));
 
         // Line numbers rise and stay inside the loaded text.
         const std::int32_t loadedLines =
-            analysis::countLines<unsigned char>(normalised, s.delimit, 0);
+            tavelin::countLines<unsigned char>(normalised, s.delimit, 0);
         for (std::int32_t k = 0; k < a.md.actualSteps; ++k) {
             const auto idx = a.lines[static_cast<std::size_t>(k)].lineIndex;
             EXPECT_LE(idx, loadedLines);
@@ -345,6 +333,210 @@ TEST(Invariants, CommentsTakenFromThePreprocessorWalkEqualASecondWalk) {
     }
     // Most rounds must take the shorter way, or the comparison shows nothing.
     EXPECT_GT(reused, 500);
+}
+
+// The white-space pass takes most units a block at a time; on any text, rules and code, and
+// with line ends and full-width spaces cut by a block's end, that must clear exactly what the
+// walk from token to token clears.
+TEST(Invariants, SpaceBlocksClearWhatTheTokenWalkClears) {
+    const std::string extra[] = {"      ",   "\t\t",   "\x81\x40", "\xE3\x80\x80", "\xA1\xA1",
+                                 "\x1B$B!!", "\x1B(B", "\r\n\r\n", "\"a  b\"",     "\x82\r\n"};
+    std::mt19937 rng(13);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = randomText(rng);
+        for (int k = static_cast<int>(rng() % 8); k > 0; --k) {
+            const std::size_t at = text.empty() ? 0 : rng() % text.size();
+            text.insert(at, extra[rng() % (sizeof(extra) / sizeof(extra[0]))]);
+        }
+        const ExtensionDefinition d = randomDefinition(rng);
+        const CounterSettings s = randomSettings(rng);
+        const PassOptions opt{s.delimit, s.cmtmlflg, static_cast<int>(rng() % 5)};
+        RuleEnvironment tokens;
+        tokens.spaceBlocks = false;
+        auto wide = test::widen(test::bytes(text));
+        for (auto& u : wide) {
+            u = u == 0x40 && rng() % 2 == 0 ? char16_t{0x3000} : u;
+        }
+        SCOPED_TRACE("round " + std::to_string(round) + " delimit " + std::to_string(s.delimit) +
+                     " code " + std::to_string(opt.codeNo) + " text '" + text + "'");
+        for (const SpaceMode mode : {SpaceMode::Full, SpaceMode::Trailing}) {
+            auto byBlocks = test::bytes(text);
+            auto byTokens = byBlocks;
+            analysis::deleteSpaces<unsigned char>(byBlocks, &d, opt, mode, RuleEnvironment{});
+            analysis::deleteSpaces<unsigned char>(byTokens, &d, opt, mode, tokens);
+            ASSERT_EQ(test::show(byBlocks), test::show(byTokens));
+            auto wideBlocks = wide;
+            auto wideTokens = wide;
+            analysis::deleteSpaces<char16_t>(wideBlocks, &d, opt, mode, RuleEnvironment{});
+            analysis::deleteSpaces<char16_t>(wideTokens, &d, opt, mode, tokens);
+            ASSERT_EQ(wideBlocks, wideTokens);
+        }
+    }
+}
+
+// Loaded line (0-based) of every first unit of a line of `cleared` once its NULs are dropped:
+// the line ends of `loaded` whose last unit lies before it.
+template <class U>
+std::vector<std::int32_t> firstUnitLines(const std::vector<U>& loaded,
+                                         const std::vector<U>& cleared, int delimit) {
+    std::vector<std::size_t> from;  // position in the loaded text of each remaining unit
+    std::vector<U> kept;
+    for (std::size_t i = 0; i < cleared.size(); ++i) {
+        if (cleared[i] != U(0)) {
+            from.push_back(i);
+            kept.push_back(cleared[i]);
+        }
+    }
+    std::vector<std::int64_t> lastUnits;
+    const auto n = static_cast<std::int64_t>(loaded.size());
+    int w = 0;
+    for (std::int64_t e = text::nextLineEnd(loaded.data(), 0, n, delimit, w); w > 0;
+         e = text::nextLineEnd(loaded.data(), e + w, n, delimit, w)) {
+        lastUnits.push_back(e + w - 1);
+    }
+    std::vector<std::int32_t> lines;
+    const auto k = static_cast<std::int64_t>(kept.size());
+    for (std::int64_t p = 0; p < k;) {
+        const auto at = static_cast<std::int64_t>(from[static_cast<std::size_t>(p)]);
+        lines.push_back(static_cast<std::int32_t>(
+            std::lower_bound(lastUnits.begin(), lastUnits.end(), at) - lastUnits.begin()));
+        const std::int64_t e = text::nextLineEnd(kept.data(), p, k, delimit, w);
+        p = w > 0 ? e + w : k;
+    }
+    return lines;
+}
+
+template <class U>
+void checkCompactingSweep(const std::vector<U>& loaded, const std::vector<U>& cleared, int delimit,
+                          int eofflg, bool dropEmptyLines) {
+    // One after the other.
+    std::vector<U> steps = cleared;
+    if (dropEmptyLines) {
+        analysis::removeEmptyLines<U>(steps, delimit, nullptr);
+    }
+    const std::vector<std::int32_t> lines = firstUnitLines(loaded, steps, delimit);
+    const std::int32_t length = analysis::compact<U>(steps);
+    const std::int32_t count = tavelin::countLines<U>(
+        std::span<const U>(steps.data(), static_cast<std::size_t>(length)), delimit, eofflg);
+    // In one sweep.
+    std::vector<U> swept = cleared;
+    const analysis::LoadedLineEnds ends =
+        analysis::loadedLineEnds<U>(std::span<const U>(loaded), delimit);
+    LineTable table(loaded.size() + 2);
+    std::int32_t sweptCount = 0;
+    const std::int32_t sweptLength = analysis::compactCountingLines<U>(
+        swept, delimit, dropEmptyLines, &ends, &table, eofflg, sweptCount);
+    ASSERT_EQ(sweptLength, length);
+    ASSERT_TRUE(std::equal(steps.begin(), steps.begin() + length, swept.begin()));
+    ASSERT_EQ(sweptCount, count);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        ASSERT_EQ(table[k].lineIndex, lines[k]) << "line " << k;
+    }
+}
+
+// The compaction sweep does in one pass what removing the empty lines, dropping the NULs and
+// counting the lines do one after the other, and numbers each remaining line with the loaded
+// line of its first remaining unit.
+TEST(Invariants, CompactingSweepDoesWhatThePassesItJoinsDo) {
+    std::mt19937 rng(17);
+    const char pool[] = {'\r', '\n', '\r', '\n', 'a', ' ', 'b', '\t'};
+    for (int round = 0; round < 2000; ++round) {
+        const std::size_t n = round < 1500 ? rng() % 80 : rng() % 700;
+        const int delimit = static_cast<int>(rng() % 5);
+        std::vector<unsigned char> loaded(n);
+        for (auto& c : loaded) {
+            c = static_cast<unsigned char>(pool[rng() % sizeof pool]);
+        }
+        if (delimit == text::kDelimitMixed) {
+            text::normaliseLoneCrs(std::span<unsigned char>(loaded));
+        }
+        // What the passes cleared: runs of units, line ends among them.
+        std::vector<unsigned char> cleared = loaded;
+        const unsigned density = rng() % 4;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (rng() % 4 < density) {
+                const std::size_t run = 1 + rng() % 12;
+                std::fill(cleared.begin() + static_cast<std::ptrdiff_t>(i),
+                          cleared.begin() + static_cast<std::ptrdiff_t>(std::min(n, i + run)), 0);
+                i += run;
+            }
+        }
+        const int eofflg = static_cast<int>(rng() % 2);
+        const bool drop = rng() % 2 == 0;
+        SCOPED_TRACE("round " + std::to_string(round) + " delimit " + std::to_string(delimit) +
+                     " drop " + std::to_string(drop) + " text '" + test::show(cleared) + "'");
+        checkCompactingSweep(loaded, cleared, delimit, eofflg, drop);
+        checkCompactingSweep(test::widen(loaded), test::widen(cleared), delimit, eofflg, drop);
+        if (::testing::Test::HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+// The SSE2 block tests and whole-range helpers give what their plain forms give (in a build with
+// TAVELIN_SCALAR both sides are the plain forms).
+template <class U>
+void checkVectorForms(std::mt19937& rng) {
+    using analysis::kBlockUnits;
+    constexpr bool V = analysis::kVectorBlocks;
+    const unsigned pool[] = {0, '\r', '\n', ' ', 'a', 0x81, 0xFF, 0x10A, 0x3000, 0xFF0A};
+    std::array<bool, 256> bits{};
+    for (int k = 0; k < 5; ++k) {
+        bits[rng() % 256] = true;
+    }
+    bits[rng() % 250 + 1] = bits[rng() % 250 + 2] = true;
+    const analysis::ByteRanges ranges = analysis::ByteRanges::of(bits);
+    for (int round = 0; round < 300; ++round) {
+        const auto n = static_cast<std::int32_t>(rng() % 300);
+        std::vector<U> t(static_cast<std::size_t>(n) + kBlockUnits);
+        for (auto& u : t) {
+            const unsigned v = pool[rng() % (sizeof pool / sizeof pool[0])];
+            u = static_cast<U>(rng() % 3 == 0 ? rng() : v);
+        }
+        const U* b = t.data();
+        const unsigned probe = static_cast<unsigned>(t[rng() % t.size()]);
+        for (std::int32_t i = 0; i + kBlockUnits <= n; ++i) {
+            const analysis::UnitBlock<U, V> fast(b + i);
+            const analysis::UnitBlock<U, false> plain(b + i);
+            ASSERT_EQ(fast.equal(probe), plain.equal(probe));
+            ASSERT_EQ(fast.atMost(0x20), plain.atMost(0x20));
+            ASSERT_EQ(fast.atMost(0xFF), plain.atMost(0xFF));
+            if (ranges.usable) {
+                ASSERT_EQ(fast.lowByteIn(ranges), plain.lowByteIn(ranges));
+            }
+        }
+        for (std::int32_t i = 0; i < n; i += 64) {
+            const analysis::UnitChunk<U, V> fast(b, i, n);
+            const analysis::UnitChunk<U, false> plain(b, i, n);
+            ASSERT_EQ(fast.equal(probe), plain.equal(probe));
+            ASSERT_EQ(fast.atMost(0x20), plain.atMost(0x20));
+        }
+        const auto from = static_cast<std::int32_t>(n == 0 ? 0 : rng() % static_cast<unsigned>(n));
+        ASSERT_EQ((analysis::countEqualUnits<U, V>(b, n, probe)),
+                  (analysis::countEqualUnits<U, false>(b, n, probe)));
+        ASSERT_EQ((analysis::findEqualUnit<U, V>(b, from, n, probe)),
+                  (analysis::findEqualUnit<U, false>(b, from, n, probe)));
+        ASSERT_EQ((analysis::findNonZeroUnit<U, V>(b, from, n)),
+                  (analysis::findNonZeroUnit<U, false>(b, from, n)));
+        ASSERT_EQ((analysis::findLowByteIn<U, V>(b, from, n, bits, ranges)),
+                  (analysis::findLowByteIn<U, false>(b, from, n, bits, ranges)));
+        analysis::UnitCursor<U, V> fastCursor(b, from, n, probe);
+        analysis::UnitCursor<U, false> plainCursor(b, from, n, probe);
+        for (std::int32_t at = plainCursor.next(); true; at = plainCursor.next()) {
+            ASSERT_EQ(fastCursor.next(), at);
+            if (at == n) {
+                break;
+            }
+        }
+    }
+}
+
+TEST(Invariants, VectorBlockFormsAgreeWithThePlainForms) {
+    std::mt19937 rng(19);
+    for (int k = 0; k < 8; ++k) {
+        checkVectorForms<unsigned char>(rng);
+        checkVectorForms<char16_t>(rng);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "analysis/line_scanner.h"
 #include "scan_fixtures.h"
@@ -52,7 +53,7 @@ struct ViewFixture {
         }
     }
 
-    int run(int view) {
+    std::optional<ReloadResult> run(int view) {
         return runProcessingView(view, panes, settings, table,
                                  RuleEnvironment{&table, nullptr, nullptr});
     }
@@ -77,14 +78,14 @@ TEST(ProcessingViews, EachViewAppliesItsPassToBothSides) {
           "\xEF\xBB\xBF"
           "a // x\n");
     f.put(1, "b /* y */\n");
-    EXPECT_EQ(f.run(kViewComments), 0);
+    EXPECT_EQ(f.run(kViewComments), ReloadResult{});
     EXPECT_EQ(f.text(0), "~~~a ~~~~\n");
     EXPECT_EQ(f.text(1), "b ~~~~~~~\n");
     // Running it again changes nothing.
-    EXPECT_EQ(f.run(kViewComments), 0);
+    EXPECT_EQ(f.run(kViewComments), ReloadResult{});
     EXPECT_EQ(f.text(0), "~~~a ~~~~\n");
     // Views add up: a following space view works on the result.
-    EXPECT_EQ(f.run(kViewSpaces), 0);
+    EXPECT_EQ(f.run(kViewSpaces), ReloadResult{});
     EXPECT_EQ(f.text(1), "b~~~~~~~~\n");
 
     f.put(0, "EXEC \"EXEC\"\n");
@@ -93,8 +94,8 @@ TEST(ProcessingViews, EachViewAppliesItsPassToBothSides) {
     EXPECT_EQ(f.text(0), "~~~~ \"EXEC\"\n");
     f.run(kViewPreprocessor);
     EXPECT_EQ(f.text(1), "~~~~~~~~~~~~~~\nx\n");
-    EXPECT_EQ(f.run(2), -1);
-    EXPECT_EQ(f.run(11), -1);
+    EXPECT_EQ(f.run(2), std::nullopt);
+    EXPECT_EQ(f.run(11), std::nullopt);
 }
 
 TEST(ProcessingViews, SwitchedOffPassesAndShortBuffersChangeNothing) {
@@ -161,12 +162,14 @@ TEST(ProcessingViews, PreprocessingReloadsAndWritesTheCounts) {
     ASSERT_EQ(openModuleFile(f.panes, 0, path, 0, f.settings), 0);
     // Whatever the buffer held before, the run starts again from the file.
     f.panes.moduleText[0].bytes[0] = 'X';
-    EXPECT_EQ(f.run(kViewPreprocessing), 0);
+    EXPECT_EQ(f.run(kViewPreprocessing), ReloadResult{});
     EXPECT_EQ(f.text(0), "int a; \nb;\n");
     EXPECT_EQ(f.panes.descriptors[0].totalSteps, 4);
     EXPECT_EQ(f.panes.descriptors[0].actualSteps, 2);
     EXPECT_EQ(f.panes.lines[0][1].lineIndex, 3);
+    // A module that can no longer be read is named with its side.
     std::filesystem::remove_all(dir);
+    EXPECT_EQ(f.run(kViewPreprocessing), (ReloadResult{kLoadCannotOpen, kLoadOk}));
 }
 
 }  // namespace

@@ -7,11 +7,16 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <span>
+#include <stdexcept>
+#include <system_error>
 
 #include "display/captions.h"
 #include "platform/messages.h"
@@ -205,18 +210,73 @@ TEST(HtmlReport, FailedWriteReportsAndLeavesNoFile) {
     EXPECT_EQ(sink.messages.size(), 1u);
     if (std::filesystem::exists("/dev/full")) {
         EXPECT_EQ(writeHtmlReport("/dev/full", f.in, true, sink), -1);
+        EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));  // written, never removed
     }
 }
 
+// A folder of its own for the report files of one test, removed afterwards.
+struct ReportFolder {
+    std::filesystem::path path;
+    explicit ReportFolder(const std::string& name)
+        : path(std::filesystem::temp_directory_path() /
+               ("tavelin-" + name + "-" +
+                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ReportFolder() { std::filesystem::remove_all(path); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+    // The names of the files in the folder.
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(path)) {
+            out.push_back(e.path().filename().string());
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+#ifndef _WIN32
+std::size_t openHandles() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                      std::filesystem::directory_iterator()));
+}
+#endif
+
+// Streams four blocks of a megabyte, then fails (returns false) or throws.
+struct FailingReport {
+    enum class End { Complete, Refused, Throws } end = End::Complete;
+    bool operator()(ReportSink& sink) const {
+        for (char c : {'a', 'b', 'c', 'd'}) {
+            std::string block(1u << 20, c);
+            if (!sink.take(block)) {
+                return false;
+            }
+        }
+        if (end == End::Throws) {
+            throw std::runtime_error("formatting failed");
+        }
+        return end == End::Complete;
+    }
+};
+
 #ifndef _WIN32
 // A report of many blocks whose writes start failing part way (the file may grow no further):
-// the failure is reported and no partial report is left.
+// the failure is reported, no partial report is left and the report saved before stays.
 TEST(HtmlReport, WriteFailingPartWayIsReported) {
     Fixture f;
     f.setRows(0, std::vector<Row>(60000, Row{LineStatus::Same, 0, std::string(80, 'x')}));
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("tavelin-partial-" + std::to_string(::getpid()) + ".html"))
                                  .string();
+    std::ofstream(path) << "earlier report";
     RecordingSink sink;
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -229,7 +289,8 @@ TEST(HtmlReport, WriteFailingPartWayIsReported) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(sink.messages.size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(readFile(path), "earlier report");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     // The same report is written whole without the limit.
     EXPECT_EQ(writeHtmlReport(path, f.in, false, sink), 0);
     EXPECT_GT(std::filesystem::file_size(path), 4800000u);
@@ -237,40 +298,146 @@ TEST(HtmlReport, WriteFailingPartWayIsReported) {
 }
 #endif
 
+// A save that fails after part of the report was written keeps the report saved before: the new
+// bytes went to a temporary file that is removed, and the failure is reported.
+TEST(ReportFile, AFailedSaveKeepsTheEarlierReportAndLeavesNoTemporaryFile) {
+    ReportFolder folder("report-kept");
+    const std::string path = folder.file("r.html");
+    Fixture f;
+    RecordingSink sink;
+    ASSERT_EQ(writeHtmlReport(path, f.in, false, sink), 0);
+    const std::string good = readFile(path);
+    ASSERT_EQ(good, renderHtmlReport(f.in));
+
+    EXPECT_EQ(writeReportFile(path, FailingReport{FailingReport::End::Refused}, false, sink), -1);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(readFile(path), good);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"r.html"});
+
+    // A file that happens to have the temporary file's name is neither written nor removed.
+    std::ofstream(path + ".tmp") << "mine";
+    EXPECT_EQ(writeReportFile(path, FailingReport{}, true, sink), 0);
+    EXPECT_EQ(std::filesystem::file_size(path), 4u << 20);
+    EXPECT_EQ(readFile(path + ".tmp"), "mine");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"r.html", "r.html.tmp"}));
+}
+
+#ifndef _WIN32
+// An exception while the report is formatted is passed on with the file closed and removed.
+TEST(ReportFile, AnExceptionLeavesNoOpenHandleAndNoFile) {
+    ReportFolder folder("report-throw");
+    const std::string fresh = folder.file("new.html");
+    const std::string kept = folder.file("kept.html");
+    std::ofstream(kept) << "earlier report";
+    RecordingSink sink;
+    const std::size_t handles = openHandles();
+    for (const std::string& path : {fresh, kept}) {
+        EXPECT_THROW(writeReportFile(path, FailingReport{FailingReport::End::Throws}, false, sink),
+                     std::runtime_error);
+        // Nor when the blocks are written on the caller's thread.
+        EXPECT_THROW(writeReportFile(path, FailingReport{FailingReport::End::Throws}, false, sink,
+                                     [](std::function<void()>) -> std::thread {
+                                         throw std::system_error(std::make_error_code(
+                                             std::errc::resource_unavailable_try_again));
+                                     }),
+                     std::runtime_error);
+    }
+    EXPECT_EQ(openHandles(), handles);
+    EXPECT_EQ(readFile(kept), "earlier report");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"kept.html"});
+    EXPECT_TRUE(sink.messages.empty());
+}
+#endif
+
+// Without a writer thread the blocks are written on the caller's: the same report, whole.
+TEST(ReportFile, AWriterThreadThatCannotStartWritesOnTheCallersThread) {
+    ReportFolder folder("report-nothread");
+    Fixture f;
+    f.setRows(0, std::vector<Row>(30000, Row{LineStatus::Same, 0, std::string(80, 'x')}));
+    RecordingSink sink;
+    int starts = 0;
+    const std::string path = folder.file("r.html");
+    const int result = writeReportFile(
+        path, [&f](ReportSink& s) { return streamHtmlReport(f.in, s); }, false, sink,
+        [&starts](std::function<void()>) -> std::thread {
+            ++starts;
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(starts, 1);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(readFile(path), renderHtmlReport(f.in));
+}
+
+#ifndef _WIN32
+// A link keeps pointing at the report it names, which gets the new one; a device is written and
+// stays a device.
+TEST(ReportFile, LinksAndDevicesStayWhatTheyAre) {
+    ReportFolder folder("report-link");
+    const std::string real = folder.file("real.html");
+    const std::string link = folder.file("link.html");
+    std::ofstream(real) << "earlier report";
+    std::filesystem::permissions(
+        real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(real, link);
+    Fixture f;
+    RecordingSink sink;
+    ASSERT_EQ(writeHtmlReport(link, f.in, false, sink), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(real), renderHtmlReport(f.in));
+    // The new report keeps the access rights of the one it replaced.
+    EXPECT_EQ(std::filesystem::status(real).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.html", "real.html"}));
+
+    ASSERT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(writeHtmlReport("/dev/null", f.in, false, sink), 0);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(sink.messages.empty());
+}
+#endif
+
 TEST(ReportPath, NamesFoldersAndLengthLimit) {
     ModulePanes panes;
-    std::string outPath;
-    ReportPathInputs in{&panes, &outPath, "/prog", "", ""};
+    ReportPathInputs in{&panes, "", "/prog", "", ""};
     std::string path;
-    EXPECT_EQ(buildReportPath(in, path), -1);  // no module
+    std::string used = "untouched";
+    EXPECT_EQ(buildReportPath(in, path, used), -1);  // no module
+    EXPECT_EQ(used, "untouched");
 
     panes.present[kAfter] = true;
     panes.descriptors[kAfter].moduleName = "main";
-    ASSERT_EQ(buildReportPath(in, path), 0);
+    ASSERT_EQ(buildReportPath(in, path, used), 0);
     EXPECT_EQ(path, "/prog/main.html");
-    EXPECT_EQ(outPath, "/prog");
+    EXPECT_EQ(used, "/prog");  // an empty [OUTPATH] takes the program folder
 
     panes.present[kBefore] = true;  // the before module names the report
     panes.descriptors[kBefore].path = "/src/x.c";
-    ASSERT_EQ(buildReportPath(in, path), 0);
-    EXPECT_EQ(path, "/prog/x.c.html");
+    in.outPath = "/out";
+    ASSERT_EQ(buildReportPath(in, path, used), 0);
+    EXPECT_EQ(path, "/out/x.c.html");
+    EXPECT_EQ(used, "/out");
 
     in.reportFolder = "sub";
     in.reportName = "nm";
-    ASSERT_EQ(buildReportPath(in, path), 0);
-    EXPECT_EQ(path, "/prog/sub/nm.html");
+    ASSERT_EQ(buildReportPath(in, path, used), 0);
+    EXPECT_EQ(path, "/out/sub/nm.html");
 
     // base + name + 6 + folder + its separator must stay within 521.
-    outPath = std::string(521 - 6 - 2 - 3 - 1, 'f');
-    EXPECT_EQ(buildReportPath(in, path), 0);
-    outPath.push_back('f');
-    EXPECT_EQ(buildReportPath(in, path), -1);
+    in.outPath = std::string(521 - 6 - 2 - 3 - 1, 'f');
+    EXPECT_EQ(buildReportPath(in, path, used), 0);
+    in.outPath.push_back('f');
+    EXPECT_EQ(buildReportPath(in, path, used), -1);
 }
 
 TEST(ReportPath, ModuleNamesCannotLeaveTheFolder) {
     EXPECT_EQ(safeReportName("../../etc/x"), "______etc_x");
     EXPECT_EQ(safeReportName("a:b*c?d"), "a_b_c_d");
     EXPECT_EQ(safeReportName("\x95\x5C"), "\x95\x5C");  // a double-byte character stays whole
+    // A lead byte without a trail byte after it hides nothing: what follows is examined.
+    EXPECT_EQ(safeReportName("\x81/etc\x9F:x\xE0..\xFC?"), "\x81_etc\x9F_x\xE0__\xFC_");
+    EXPECT_EQ(safeReportName("a\x81"), "a\x81");
     EXPECT_EQ(safeReportName("v1.2"), "v1.2");
 }
 

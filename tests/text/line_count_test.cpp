@@ -108,6 +108,81 @@ TEST(CountUnit, AgreesWithAPlainCountEverywhere) {
     EXPECT_EQ(text::countUnit(wide.data(), 70000, u'\r'), 70000);
 }
 
+template <class U>
+std::int64_t plainPairs(const std::vector<U>& v, std::size_t offset, std::size_t n) {
+    std::int64_t pairs = 0;
+    for (std::size_t i = offset; i + 1 < offset + n; ++i) {
+        pairs += v[i] == U('\r') && v[i + 1] == U('\n') ? 1 : 0;
+    }
+    return pairs;
+}
+
+// The same for CR LF pairs: a pair across two blocks counts, a LF just past the range does not.
+TEST(CountUnit, PairsAgreeWithAPlainCountEverywhere) {
+    std::mt19937 rng(6);
+    for (int round = 0; round < 200; ++round) {
+        const std::size_t n = round < 100 ? rng() % 70 : 4000 + rng() % 6000;
+        std::vector<unsigned char> bytes(n + 3);
+        std::vector<char16_t> units(n + 3);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const unsigned r = rng() % 5;
+            bytes[i] = r == 0 ? '\r' : r == 1 ? '\n' : static_cast<unsigned char>(rng());
+            units[i] = static_cast<char16_t>(r == 0   ? u'\r'
+                                             : r == 1 ? u'\n'
+                                             : r == 2 ? 0x0D0A
+                                                      : rng());
+        }
+        for (std::size_t offset = 0; offset < 3; ++offset) {
+            const auto count = static_cast<std::int64_t>(n);
+            ASSERT_EQ(text::countUnitPairs(bytes.data() + offset, count, '\r', '\n'),
+                      plainPairs(bytes, offset, n));
+            ASSERT_EQ(text::countUnitPairs(units.data() + offset, count, u'\r', u'\n'),
+                      plainPairs(units, offset, n));
+        }
+    }
+    std::vector<unsigned char> all(200000, '\r');
+    for (std::size_t i = 1; i < all.size(); i += 2) {
+        all[i] = '\n';
+    }
+    EXPECT_EQ(text::countUnitPairs(all.data(), 200000, '\r', '\n'), 100000);
+}
+
+// Line ends found one after the other with nextLineEnd, the tail rule applied to what follows
+// the last.
+template <class U>
+std::int32_t walkedLines(const std::vector<U>& v, int delimit, int eofflg) {
+    const auto n = static_cast<std::int64_t>(v.size());
+    std::int64_t lines = 0;
+    std::int64_t tail = 0;
+    int width = 0;
+    for (std::int64_t i = text::nextLineEnd(v.data(), 0, n, delimit, width); width > 0;
+         i = text::nextLineEnd(v.data(), tail, n, delimit, width)) {
+        ++lines;
+        tail = i + width;
+    }
+    const bool shows = std::any_of(v.begin() + tail, v.end(), [](U u) { return u > U(0x20); });
+    return static_cast<std::int32_t>(lines + (eofflg == 1 && shows ? 1 : 0));
+}
+
+TEST(CountLines, AgreesWithAWalkFromLineEndToLineEnd) {
+    std::mt19937 rng(12);
+    const char pool[] = {'\r', '\n', '\r', '\n', 'a', ' ', '\0'};
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t n = round < 2500 ? rng() % 40 : rng() % 400;
+        std::vector<unsigned char> bytes(n);
+        for (auto& b : bytes) {
+            b = static_cast<unsigned char>(pool[rng() % sizeof pool]);
+        }
+        const std::vector<char16_t> units(bytes.begin(), bytes.end());
+        const int delimit = static_cast<int>(rng() % 6) - 1;
+        const int eofflg = static_cast<int>(rng() % 2);
+        ASSERT_EQ(countLines<unsigned char>(bytes, delimit, eofflg),
+                  walkedLines(bytes, delimit, eofflg));
+        ASSERT_EQ(countLines<char16_t>(units, delimit, eofflg),
+                  walkedLines(units, delimit, eofflg));
+    }
+}
+
 // [DELIMIT] 3 turns every CR that no LF follows into LF, also a CR at the end and one before
 // another CR.
 TEST(NormaliseLoneCrs, EveryLoneCrAndOnlyThoseBecomeLf) {

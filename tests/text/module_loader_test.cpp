@@ -161,19 +161,20 @@ TEST_F(LoaderFiles, ReloadSetsLengthsAndCombinesResults) {
     panes_.descriptors[kBefore] = fileRange(a, 8, 40);  // beyond the end
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
     ASSERT_EQ(allocateLineRecords(panes_), 0);
-    EXPECT_EQ(reloadBothModules(panes_, settings_), 10 * 0 + kLoadIncomplete);
+    EXPECT_EQ(reloadBothModules(panes_, settings_), (ReloadResult{kLoadOk, kLoadIncomplete}));
     EXPECT_EQ(panes_.moduleLength[kAfter], 16);
     EXPECT_EQ(panes_.moduleLength[kBefore], 0);  // a failed read never claims bytes
     EXPECT_TRUE(allZero(panes_.moduleText[kBefore].bytes));
 
     panes_.descriptors[kAfter].path = (dir_ / "gone.c").string();
     panes_.descriptors[kBefore] = range(0, 0);
-    EXPECT_EQ(reloadBothModules(panes_, settings_), 10 * kLoadCannotOpen + kLoadEmptyModule);
+    EXPECT_EQ(reloadBothModules(panes_, settings_),
+              (ReloadResult{kLoadCannotOpen, kLoadEmptyModule}));
     EXPECT_EQ(panes_.moduleLength[kAfter], 0);
 
     // Panes without a module or without a buffer count as success.
     ModulePanes empty;
-    EXPECT_EQ(reloadBothModules(empty, settings_), 0);
+    EXPECT_TRUE(reloadBothModules(empty, settings_).ok());
 }
 
 TEST_F(LoaderFiles, BigEndianUtf16IsSwappedOnEveryLoad) {
@@ -187,7 +188,7 @@ TEST_F(LoaderFiles, BigEndianUtf16IsSwappedOnEveryLoad) {
     d.codeNo = 1;
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
     for (int pass = 0; pass < 2; ++pass) {
-        ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+        ASSERT_TRUE(reloadBothModules(panes_, settings_).ok());
         EXPECT_EQ(panes_.moduleLength[kAfter], 5);
         EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5),
                   u"\xFEFF"
@@ -197,7 +198,7 @@ TEST_F(LoaderFiles, BigEndianUtf16IsSwappedOnEveryLoad) {
     }
     // Little-endian text is read as it is.
     d.codeNo = 0;
-    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    ASSERT_TRUE(reloadBothModules(panes_, settings_).ok());
     EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5), u"\xFFFE\x6100\x0D00\x0A00\x6200");
 }
 
@@ -266,7 +267,7 @@ TEST_F(LoaderFiles, OpenedUtf16FileCountsUnits) {
               u"a\nb\n");
     // The reload that follows the open swaps the fresh bytes once more, no more.
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
-    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    ASSERT_TRUE(reloadBothModules(panes_, settings_).ok());
     EXPECT_EQ(unitsOf(panes_.moduleText[kAfter], 5),
               u"\xFEFF"
               u"a\nb\n");
@@ -284,7 +285,7 @@ TEST_F(LoaderFiles, UnopenableFilesLeaveThePaneEmpty) {
         EXPECT_FALSE(panes_.present[kAfter]);
         EXPECT_EQ(panes_.moduleLength[kAfter], 0);
         EXPECT_FALSE(panes_.hasBuffer[kAfter]);
-        EXPECT_EQ(reloadBothModules(panes_, settings_), 0);
+        EXPECT_TRUE(reloadBothModules(panes_, settings_).ok());
     }
 }
 
@@ -454,7 +455,7 @@ TEST_F(LoaderFiles, LineTablesHoldEveryLineOfTheTexts) {
     d.totalSteps = 3;  // the data file promises far fewer lines than there are
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
     ASSERT_EQ(allocateLineRecords(panes_), 0);
-    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    ASSERT_TRUE(reloadBothModules(panes_, settings_).ok());
     EXPECT_EQ(panes_.lineTableSize, 1 + 51);  // 50 lines and a possible unterminated one
     for (const LineTable& t : panes_.lines) {
         EXPECT_GE(t.size(), static_cast<std::size_t>(panes_.lineTableSize));
@@ -471,7 +472,7 @@ TEST_F(LoaderFiles, LineTablesHoldEveryLineOfTheTexts) {
     w = fileRange(write("wide.c", wide), 0, static_cast<std::int32_t>(wide.size()) - 1);
     w.utf16 = 1;
     ASSERT_EQ(allocateTextBuffers(panes_), 0);
-    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    ASSERT_TRUE(reloadBothModules(panes_, settings_).ok());
     EXPECT_EQ(panes_.lineTableSize, 1 + 51 + 31);
     panes_.present[kBefore] = false;
 
@@ -508,7 +509,7 @@ TEST_F(LoaderFiles, ClearingOnePaneKeepsTheOtherAndShrinksTables) {
     EXPECT_TRUE(panes_.present[kBefore]);
     EXPECT_LT(panes_.lineTableSize, both);
     EXPECT_EQ(panes_.lines[kAfter].size(), static_cast<std::size_t>(panes_.lineTableSize));
-    ASSERT_EQ(reloadBothModules(panes_, settings_), 0);
+    ASSERT_TRUE(reloadBothModules(panes_, settings_).ok());
     EXPECT_EQ(panes_.moduleLength[kBefore], 3);
     EXPECT_EQ(panes_.moduleLength[kAfter], 0);
 }
