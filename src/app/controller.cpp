@@ -1,6 +1,8 @@
 #include "app/controller.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -92,8 +94,20 @@ void MainController::refreshLists() {
 
 void MainController::reloadModules(TextsRead alreadyRead) {
     listsWillChange();
+    ReloadResult read;
     window_.runLong(
-        [&] { reloadBothModules(session_.panes, session_.counterSettings, alreadyRead); });
+        [&] { read = reloadBothModules(session_.panes, session_.counterSettings, alreadyRead); });
+    // A file opened by hand that cannot be read now keeps the text shown; say why.
+    for (int side = 0; side < kSides; ++side) {
+        const LoadResult result = side == kAfter ? read.after : read.before;
+        if (session_.panes.wholeFile[static_cast<std::size_t>(side)] && result != kLoadOk &&
+            result != kLoadEmptyModule) {
+            const std::string& path =
+                session_.panes.descriptors[static_cast<std::size_t>(side)].path;
+            window_.showMessage(std::string(kMsgCannotOpen) + "\n" + path + ": " +
+                                fileProblem(path));
+        }
+    }
     // A present module that read nothing shows an empty list; remember it so that a run without
     // a window can say why.
     unreadable_.clear();
@@ -189,6 +203,23 @@ std::string MainController::warningHelpTarget(int list, std::int32_t row, int he
     const ViewerSettings& vs = session_.viewerSettings;
     return help == 1 ? buildWarningHelpTarget(vs.helpPath1, vs.help1Ext, warning->subItems[0])
                      : buildWarningHelpTarget(vs.helpPath2, vs.help2Ext, warning->subItems[0]);
+}
+
+std::string fileProblem(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
+    if (ec) {
+        return ec.message();
+    }
+    if (std::filesystem::is_directory(st)) {
+        return std::make_error_code(std::errc::is_a_directory).message();
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return std::generic_category().message(errno);
+    }
+    std::fclose(file);
+    return "it could not be read";
 }
 
 bool viewHasRules(std::int32_t kind, const ExtensionDefinition& definition) {
@@ -324,6 +355,7 @@ EditorCommand MainController::editorCommand(int list, std::int32_t row) const {
 
 void MainController::compare(ComparisonMode mode) {
     listsWillChange();
+    lastComparison_ = mode;
     WindowProgress progress(window_);
     ComparisonContext context{session_.panes, session_.counterSettings, session_.extensions,
                               converter_,     session_.stepCounts,      preparation_.modules(),
@@ -414,6 +446,19 @@ void MainController::reload() {
     }
     enterBusyState();
     reloadAndShow();
+    leaveBusyState();
+}
+
+void MainController::reloadChanged() {
+    if (busy() || closed_) {
+        return;
+    }
+    enterBusyState();
+    reloadModules();
+    if (session_.viewState == ViewState::Comparison) {
+        compare(lastComparison_);
+    }
+    refreshLists();
     leaveBusyState();
 }
 

@@ -97,6 +97,9 @@ inline constexpr std::string_view kMsgNotOneFile = "Two more files cannot be sel
 // the modules shown.
 inline constexpr std::string_view kMsgNothingToRemove = "Nothing to remove for this language.";
 
+// Why a file cannot be read, in the system's words ("No such file or directory").
+std::string fileProblem(const std::string& path);
+
 // Whether a language has rules for what processing view `kind` removes (true for the views that
 // need none, such as empty lines or spaces).
 bool viewHasRules(std::int32_t kind, const ExtensionDefinition& definition);
@@ -145,6 +148,9 @@ class MainController {
 
     // Button5Click: reloads both modules and shows their plain texts.
     void reload();
+    // A shown file changed on disk: reloads both modules and shows again what was shown (the
+    // comparison of the same kind when the lists show one, else the plain texts).
+    void reloadChanged();
 
     // RadioGroup1Click: 0 -> 2 columns, 1 -> 4, any other -> 8. The rows stay; their captions
     // are formatted anew.
@@ -274,6 +280,7 @@ class MainController {
     std::string reportPath_;
     int unattendedReport_ = 1;
     int busyDepth_ = 0;
+    ComparisonMode lastComparison_ = ComparisonMode::StepComparison;
     bool listsDetached_ = false;
     bool warningsDetached_ = false;
     bool closeRequested_ = false;

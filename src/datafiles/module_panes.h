@@ -30,6 +30,9 @@ struct ModulePanes {
     // descriptors[side] is afterModule / beforeModule when present[side] is true.
     std::array<ModuleDescriptor, kSides> descriptors;
     std::array<bool, kSides> present{false, false};
+    // The module is a whole file opened by hand (not a byte range of a data file): every reload
+    // takes the file as it is then, and a reload that cannot read it keeps the text shown.
+    std::array<bool, kSides> wholeFile{false, false};
 
     // moduleText[side]: the module's text, then the appended terminator and a NUL.
     // hasBuffer[side]: the pane's buffer exists.

@@ -256,6 +256,7 @@ int growLineTablesToFitTexts(ModulePanes& panes, const LineBounds& bounds) {
 
 void emptyPane(ModulePanes& panes, std::size_t side) {
     panes.present[side] = false;
+    panes.wholeFile[side] = false;
     panes.hasBuffer[side] = false;
     panes.moduleText[side].clear();
     panes.moduleLength[side] = 0;
@@ -320,8 +321,46 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
     return result;
 }
 
+namespace {
+
+// A whole file read again into `text`: the descriptor's range and line count follow the file's
+// size now; its encoding stays (the user may have chosen it). The text is replaced only when the
+// whole file was read.
+int rereadWholeFile(ModuleDescriptor& d, const CounterSettings& settings, ModuleText& text) {
+    const std::int64_t size = regularFileSize(d.path);
+    if (size < 0 || size > kMaxModuleFileSize) {
+        return kLoadCannotOpen;
+    }
+    ModuleDescriptor now = d;
+    now.topPosition = 0;
+    now.endPosition = static_cast<std::int32_t>(size - 1);
+    std::vector<unsigned char> fresh;
+    const int read = loadModuleText(now, settings, fresh);
+    if (read != kLoadOk && read != kLoadEmptyModule) {
+        return read;
+    }
+    d.topPosition = now.topPosition;
+    d.endPosition = now.endPosition;
+    text.units.clear();
+    text.bytes.swap(fresh);
+    return read;
+}
+
+// The lines of a whole file as its open counts them: over the text and the unit after it.
+template <typename Unit>
+std::int32_t wholeFileLines(const std::vector<Unit>& text, std::int64_t length,
+                            const CounterSettings& settings) {
+    const auto n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(length) + 1);
+    return countLines<Unit>(std::span<const Unit>(text).first(n), settings.delimit,
+                            settings.eofflg);
+}
+
+}  // namespace
+
 ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
                                TextsRead alreadyRead) {
+    const std::array<std::int32_t, kSides> previousLength = panes.moduleLength;
+    std::array<std::int32_t, kSides> kept{0, 0};
     panes.moduleLength = {0, 0};
     std::array<int, kSides> results{kLoadOk, kLoadOk};
     LineBounds bounds{0, 0};
@@ -331,10 +370,19 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
         if (!panes.present[side] || !panes.hasBuffer[side]) {
             return;
         }
-        const ModuleDescriptor& d = panes.descriptors[side];
+        ModuleDescriptor& d = panes.descriptors[side];
         ModuleText& text = panes.moduleText[side];
         if (alreadyRead[side] && d.utf16 == 0 && !text.bytes.empty()) {
             results[side] = stretchLength(d) == 0 ? kLoadEmptyModule : kLoadOk;
+        } else if (panes.wholeFile[side]) {
+            // A file opened by hand is taken as it is now. When it cannot be read the text shown
+            // stays (and its length): nothing on the screen is lost.
+            results[side] = rereadWholeFile(d, settings, text);
+            if (results[side] != kLoadOk && results[side] != kLoadEmptyModule) {
+                bounds[side] = textLineBound(text, d.utf16 == 1);
+                kept[side] = previousLength[side];
+                return;
+            }
         } else {
             text.units.clear();
             results[side] = loadModuleText(d, settings, text.bytes);
@@ -349,9 +397,18 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
             // The length stays 0: it must never claim units that were not read.
             return;
         }
+        if (panes.wholeFile[side]) {
+            d.totalSteps = d.utf16 == 1 ? wholeFileLines(text.units, length, settings)
+                                        : wholeFileLines(text.bytes, length, settings);
+        }
         panes.moduleLength[side] = static_cast<std::int32_t>(length);
     };
     forBothSides(reload);
+    for (std::size_t side = 0; side < kSides; ++side) {
+        if (kept[side] > 0) {
+            panes.moduleLength[side] = kept[side];
+        }
+    }
     // The table growth can only fail for lack of memory; the tables then keep a consistent size.
     growLineTablesToFitTexts(panes, bounds);
     resetLineTables(panes, LineStatus::Same);
@@ -419,6 +476,7 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     panes.moduleLength[s] = static_cast<std::int32_t>(length);
     d.noCountSteps = 0;
     panes.present[s] = true;
+    panes.wholeFile[s] = true;
     if (sizeLineTables && allocateLineRecords(panes) != kLoadOk) {
         return fail(kLoadNoMemory);
     }

@@ -5,16 +5,23 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPalette>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "ui/file_chooser.h"
@@ -51,7 +58,43 @@ ListPane::ListPane(int list, Session& session, MainController& controller, PaneH
       host_(host) {
     setChildrenCollapsible(false);
 
-    code_ = new QTableView(this);
+    // The code list under its change notice.
+    auto* codeBox = new QWidget(this);
+    auto* codeLayout = new QVBoxLayout(codeBox);
+    codeLayout->setContentsMargins(0, 0, 0, 0);
+    codeLayout->setSpacing(0);
+    notice_ = new QFrame(codeBox);
+    static_cast<QFrame*>(notice_)->setFrameShape(QFrame::StyledPanel);
+    notice_->setAutoFillBackground(true);
+    QPalette noticeColours = notice_->palette();
+    noticeColours.setColor(QPalette::Window, QColor(255, 244, 200));
+    noticeColours.setColor(QPalette::WindowText, Qt::black);
+    notice_->setPalette(noticeColours);
+    auto* noticeLayout = new QHBoxLayout(notice_);
+    noticeLayout->setContentsMargins(6, 3, 3, 3);
+    noticeText_ = new QLabel(notice_);
+    noticeText_->setWordWrap(true);
+    noticeText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    noticeReload_ = new QPushButton(QStringLiteral("Reload"), notice_);
+    auto* noticeClose = new QToolButton(notice_);
+    noticeClose->setText(QStringLiteral("\u00D7"));
+    noticeClose->setAccessibleName(QStringLiteral("Close the notice"));
+    noticeClose->setAutoRaise(true);
+    noticeLayout->addWidget(noticeText_, 1);
+    noticeLayout->addWidget(noticeReload_);
+    noticeLayout->addWidget(noticeClose);
+    notice_->setAccessibleName(list_ == 0 ? QStringLiteral("Left file notice")
+                                          : QStringLiteral("Right file notice"));
+    notice_->hide();
+    connect(noticeReload_, &QPushButton::clicked, this, [this] {
+        hideNotice();
+        reloadRequested();
+    });
+    connect(noticeClose, &QToolButton::clicked, this, [this] { hideNotice(); });
+
+    code_ = new QTableView(codeBox);
+    codeLayout->addWidget(notice_);
+    codeLayout->addWidget(code_, 1);
     codeModel_ = new CodeListModel(session_, list_, this);
     code_->setModel(codeModel_);
     setUpTable(code_);
@@ -96,7 +139,7 @@ ListPane::ListPane(int list, Session& session, MainController& controller, PaneH
     connect(warnings_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { popUp(preparedWarningMenu(), warnings_, pos); });
 
-    addWidget(code_);
+    addWidget(codeBox);
     addWidget(warnings_);
     setStretchFactor(0, 1);
     setStretchFactor(1, 0);
@@ -326,6 +369,20 @@ void ListPane::warningListsRebuilt() {
     const int column = std::abs(list.sortState) - 1;
     warnings_->horizontalHeader()->setSortIndicator(
         column, list.sortState > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void ListPane::showNotice(const QString& text, bool canReload) {
+    noticeText_->setText(text);
+    noticeReload_->setVisible(canReload);
+    notice_->show();
+}
+
+void ListPane::hideNotice() {
+    notice_->hide();
+}
+
+bool ListPane::noticeShown() const {
+    return !notice_->isHidden();
 }
 
 void ListPane::setCodeHint(std::string_view hint) {

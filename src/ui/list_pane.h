@@ -16,7 +16,9 @@
 
 class QAction;
 class QFont;
+class QLabel;
 class QMenu;
+class QPushButton;
 class QTableView;
 class QUrl;
 
@@ -69,6 +71,14 @@ class ListPane final : public QSplitter {
     void warningListsAboutToChange();
     void warningListsRebuilt();
 
+    // The notice above the code list that the file it shows changed on disk (or is gone):
+    // non-modal, with a Reload button when there is something to reload.
+    void showNotice(const QString& text, bool canReload);
+    void hideNotice();
+    bool noticeShown() const;
+    QLabel* noticeText() const { return noticeText_; }
+    QPushButton* noticeReload() const { return noticeReload_; }
+
     void setCodeHint(std::string_view hint);
     void setListFont(const QFont& font);
     // The code list's column: `width` pixels, or the whole view when 0.
@@ -87,6 +97,8 @@ class ListPane final : public QSplitter {
     void scrolled();
     // The user moved the splitter between the code list and the warning list.
     void heightsMoved();
+    // The notice's Reload button.
+    void reloadRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,6 +113,9 @@ class ListPane final : public QSplitter {
     Session& session_;
     MainController& controller_;
     PaneHost& host_;
+    QWidget* notice_ = nullptr;
+    QLabel* noticeText_ = nullptr;
+    QPushButton* noticeReload_ = nullptr;
     QTableView* code_ = nullptr;
     QTableView* warnings_ = nullptr;
     CodeListModel* codeModel_ = nullptr;

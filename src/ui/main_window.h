@@ -23,6 +23,8 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDialog;
+class QFileSystemWatcher;
+class QTimer;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -161,6 +163,9 @@ class MainWindow final : public QMainWindow, private PaneHost {
     void chooseFile(int side);
     void saveReport();
     void runDialog(QDialog& dialog);
+    void watchShownFiles();
+    void shownFileChanged(const QString& path);
+    void lookForRestoredFiles();
 
     Session& session_;
     std::unique_ptr<Port> port_;
@@ -183,6 +188,8 @@ class MainWindow final : public QMainWindow, private PaneHost {
     std::array<QMenu*, 3> menus_{};  // File, Edit, Help
     QAction* exit_ = nullptr;
     std::array<QString, 2> lastFolders_;  // of the after and before file choice
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* restored_ = nullptr;  // looks for shown files that were gone
 };
 
 }  // namespace tavelin::ui

@@ -515,6 +515,30 @@ TEST_F(ControllerTest, TheViewsRulesForMenusDropsAndTextSaves) {
     EXPECT_TRUE(controller().canSaveText(1));
 }
 
+TEST_F(ControllerTest, ReloadTakesAFileOpenedByHandWholeAndAModuleOfADataFileByItsRange) {
+    dataFileMode();
+    controller().formActivate();
+    const std::int32_t rows = leftList().rowCount();
+    program_.write("after.c", std::string(apptest::kAfterC) + "int appended;\n");
+    controller().reload();
+    EXPECT_EQ(leftList().rowCount(), rows);  // the byte range the data file gave
+
+    controller().openFile(kAfter, "after.c");
+    EXPECT_EQ(leftList().rowCount(), rows + 1);
+    program_.write("after.c", "int a;\n");
+    controller().reload();
+    EXPECT_EQ(caption(0), "int a;");
+    EXPECT_EQ(leftList().row(1).lineIndex, -1);  // padding: the file has one line now
+    // Gone: a message that names it and why; the text stays.
+    std::filesystem::remove(program_.file("after.c"));
+    window_.messages.clear();
+    controller().reload();
+    ASSERT_EQ(window_.messages.size(), 1U);
+    EXPECT_EQ(window_.messages[0].rfind("The file can not be opened.\nafter.c: ", 0), 0U)
+        << window_.messages[0];
+    EXPECT_EQ(caption(0), "int a;");
+}
+
 TEST_F(ControllerTest, WindowSettingsGoThroughTheController) {
     standAlone();
     // The selector is filled before the activation: that is not the user's choice.
