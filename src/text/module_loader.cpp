@@ -320,7 +320,8 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
     return result;
 }
 
-int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, TextsRead alreadyRead) {
+int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, TextsRead alreadyRead,
+                      const HeldFiles& held) {
     panes.moduleLength = {0, 0};
     std::array<int, kSides> results{kLoadOk, kLoadOk};
     LineBounds bounds{0, 0};
@@ -336,7 +337,9 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, Texts
             results[side] = stretchLength(d) == 0 ? kLoadEmptyModule : kLoadOk;
         } else {
             text.units.clear();
-            results[side] = loadModuleText(d, settings, text.bytes);
+            results[side] =
+                held[side] ? loadModuleTextFromBytes(*held[side], d, settings.delimit, text.bytes)
+                           : loadModuleText(d, settings, text.bytes);
         }
         std::int64_t length = stretchLength(d);
         if (d.utf16 == 1) {
@@ -359,7 +362,7 @@ int reloadBothModules(ModulePanes& panes, const CounterSettings& settings, Texts
 
 int openModuleFile(ModulePanes& panes, int side, const std::string& path,
                    std::int32_t extensionIndex, const CounterSettings& settings,
-                   bool sizeLineTables) {
+                   bool sizeLineTables, std::optional<std::span<const unsigned char>> held) {
     if (!validSide(side)) {
         return kLoadCannotOpen;
     }
@@ -369,12 +372,13 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
         return code;
     };
     // The descriptor's path field holds at most kMaxPath characters.
-    if (path.size() > kMaxPath) {
+    if (path.size() > kMaxPath && !held) {
         return fail(kLoadCannotOpen);
     }
     ModuleDescriptor& d = panes.descriptors[s];
     d.path = path;
-    const std::int64_t size = regularFileSize(path);
+    const std::int64_t size =
+        held ? static_cast<std::int64_t>(held->size()) : regularFileSize(path);
     if (size < 0 || size > kMaxModuleFileSize) {
         d.endPosition = -1;
         return fail(kLoadCannotOpen);
@@ -390,7 +394,8 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     ModuleText& text = panes.moduleText[s];
     text.units.clear();
     panes.hasBuffer[s] = true;
-    const int read = loadModuleText(d, settings, text.bytes);
+    const int read = held ? loadModuleTextFromBytes(*held, d, settings.delimit, text.bytes)
+                          : loadModuleText(d, settings, text.bytes);
     if (read != kLoadOk) {
         return fail(read);
     }
