@@ -195,7 +195,7 @@ TEST_F(CountEndToEnd, EveryCountOfARandomProjectIsTheViewersCount) {
     for (const auto& [name, bytes] : after) {
         dir().write("after/" + name, bytes);
     }
-    const Run r = programs_.count("--format csv before after");
+    const RunResult r = programs_.count("--format csv before after");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto rows = csvRows(r.out);
     std::set<std::string> all;
@@ -243,8 +243,8 @@ TEST_F(CountEndToEnd, OutputIsTheSameForAnyNumberOfJobsAndReportsAreTheViewers) 
             dir().write("after/" + name, encode(i % 2 == 0 ? mutate(m, rng) : m));
         }
     }
-    const Run one = programs_.count("--format json --jobs 1 --reports r1 before after");
-    const Run four = programs_.count("--format json -j 4 --reports r4 before after");
+    const RunResult one = programs_.count("--format json --jobs 1 --reports r1 before after");
+    const RunResult four = programs_.count("--format json -j 4 --reports r4 before after");
     ASSERT_EQ(one.exitCode, 0) << one.err;
     ASSERT_EQ(four.exitCode, 0) << four.err;
     EXPECT_EQ(one.out, four.out);
@@ -266,6 +266,268 @@ TEST_F(CountEndToEnd, OutputIsTheSameForAnyNumberOfJobsAndReportsAreTheViewers) 
         ++reports;
     }
     EXPECT_GT(reports, 10);
+}
+
+TEST_F(CountEndToEnd, GitRevisionsGiveTheSameCsvAsTheirFolders) {
+    std::mt19937 rng(11);
+    std::map<std::string, std::string> v1;
+    std::map<std::string, std::string> v2;
+    for (int i = 0; i < 30; ++i) {
+        const Module m = randomModule(rng);
+        const std::string name =
+            "src/s" + std::to_string(i % 4) + "/g" + std::to_string(i) + "." + m.extension;
+        if (i % 6 != 0) {
+            v1[name] = encode(m);
+        }
+        if (i % 7 != 1) {
+            v2[name] = encode(i % 2 == 0 ? mutate(m, rng) : m);
+        }
+    }
+    v1["docs/readme.txt"] = "not counted\n";
+    v2["docs/readme.txt"] = "still not counted\n";
+    const std::string repo = dir().file("repo");
+    auto commit = [&](const std::map<std::string, std::string>& files, const std::string& tag) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(repo, ec)) {
+            if (e.path().filename() != ".git") {
+                fs::remove_all(e.path(), ec);
+            }
+        }
+        for (const auto& [name, bytes] : files) {
+            dir().write("repo/" + name, bytes);
+            dir().write(tag + "/" + name, bytes);
+        }
+        const std::string git =
+            "git -C " + quote(repo) + " -c user.name=t -c user.email=t@t -c commit.gpgsign=false ";
+        ASSERT_EQ(std::system((git + "add -A >/dev/null && " + git + "commit -qm " + tag + " && " +
+                               git + "tag " + tag)
+                                  .c_str()),
+                  0);
+    };
+    fs::create_directories(repo);
+    ASSERT_EQ(std::system(("git init -q " + quote(repo)).c_str()), 0);
+    commit(v1, "v1");
+    commit(v2, "v2");
+    const RunResult folders = programs_.count("-f csv v1 v2");
+    const RunResult git = programs_.count("-f csv --git repo v1 v2");
+    ASSERT_EQ(folders.exitCode, 0) << folders.err;
+    ASSERT_EQ(git.exitCode, 0) << git.err;
+    EXPECT_EQ(git.out, folders.out);
+    EXPECT_GT(csvRows(git.out).size(), 25U);
+    // A revision that does not exist is a one-line error.
+    const RunResult missing = programs_.count("--git repo v1 nosuch");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+}
+
+// Names that try to break every format: markup, quotes, commas, line ends, bytes that are not
+// UTF-8.
+const std::vector<std::string> kHostile = {"<script>alert(1)<\\script>.c",
+                                           "q\"uote's.c",
+                                           "com,ma.c",
+                                           "line\nend.c",
+                                           "cr\rret.c",
+                                           "bad\xff\xfe.c",
+                                           "a&amp;b.c",
+                                           "pipe|star*_.c",
+                                           "..c"};
+
+TEST_F(CountEndToEnd, HostileNamesAreEscapedInEveryFormatAndPage) {
+    for (const std::string& name : kHostile) {
+        dir().write("before/" + name, "int a;\nint b;\n");
+        dir().write("after/" + name, "int a;\nint c;\nint d;\n");
+    }
+    dir().write("after/<b>new</b>.c", "int n;\n");
+    dir().write("before/plain.c", "int a;\nint b;\n");
+    dir().write("after/plain.c", "int a;\nint c;\nint d;\n");
+    const RunResult csv = programs_.count("-f csv --reports out before after");
+    ASSERT_EQ(csv.exitCode, 0) << csv.err;
+    const auto rows = csvRows(csv.out);
+    for (const std::string& name : kHostile) {
+        ASSERT_EQ(rows.count(name), 1U) << name;
+        EXPECT_EQ(rows.at(name).status, "changed");
+        EXPECT_EQ(rows.at(name).counts, rows.at("plain.c").counts) << name;
+    }
+    // Every report landed inside the folder under a plain name; the index links them.
+    std::set<std::string> files;
+    for (const auto& e : fs::directory_iterator(dir().file("out"))) {
+        const std::string n = e.path().filename().string();
+        files.insert(n);
+        EXPECT_EQ(n.find_first_not_of(
+                      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._~-"),
+                  std::string::npos)
+            << n;
+        EXPECT_NE(n[0], '.');
+    }
+    EXPECT_EQ(files.size(), kHostile.size() + 3);  // the reports and index.html
+    const std::string index = dir().read("out/index.html");
+    for (const std::string bad : {"<script>alert", "<b>", "line\nend", "\xff", "q\"uote"}) {
+        EXPECT_EQ(index.find(bad), std::string::npos) << bad;
+    }
+    EXPECT_NE(index.find("&lt;script&gt;alert(1)&lt;\\script&gt;.c"), std::string::npos);
+    EXPECT_NE(index.find("a&amp;amp;b.c"), std::string::npos);
+    EXPECT_NE(index.find("line\\x0aend.c"), std::string::npos);
+    // Each report's heading escapes the name too.
+    for (const std::string& f : files) {
+        if (f != "index.html") {
+            EXPECT_EQ(dir().read("out/" + f).find("<script>"), std::string::npos) << f;
+            EXPECT_NE(index.find("href=\"" + f + "\""), std::string::npos) << f;
+        }
+    }
+
+    const RunResult json = programs_.count("-f json before after");
+    ASSERT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("\"path\": \"line\\nend.c\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"path\": \"q\\\"uote's.c\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"path\": \"\\u003cscript\\u003ealert(1)\\u003c\\\\script\\u003e.c\""),
+              std::string::npos);
+    EXPECT_NE(json.out.find("\"path\": \"bad\xEF\xBF\xBD\xEF\xBF\xBD.c\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"path_hex\": \"626164fffe2e63\""), std::string::npos);
+    EXPECT_EQ(json.out.find('\xff'), std::string::npos);
+    EXPECT_EQ(json.out.find('\r'), std::string::npos);
+
+    const RunResult md = programs_.count("-f markdown before after");
+    ASSERT_EQ(md.exitCode, 0);
+    EXPECT_EQ(md.out.find("<script>"), std::string::npos);
+    EXPECT_NE(md.out.find("pipe\\|star\\*\\_.c"), std::string::npos);
+    EXPECT_EQ(md.out.find("line\nend"), std::string::npos);
+    const RunResult text = programs_.count("-f text before after");
+    ASSERT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("line\\x0aend.c"), std::string::npos);
+    EXPECT_NE(text.out.find("bad\\xff\\xfe.c"), std::string::npos);
+    EXPECT_EQ(text.out.find('\r'), std::string::npos);
+    const RunResult html = programs_.count("-f html before after");
+    ASSERT_EQ(html.exitCode, 0);
+    EXPECT_EQ(html.out.find("<script>alert"), std::string::npos);
+}
+
+TEST_F(CountEndToEnd, TheDataFileGivesTheViewerTheSameCountsAndOpenStartsIt) {
+    dir().write("before/lib/calc.c", "int f(void)\n{\n    return 1; /* one */\n}\n");
+    dir().write("after/lib/calc.c",
+                "int f(void)\n{\n    int x = 2;\n    return x; /* two */\n}\nint g;\n");
+    const RunResult csv = programs_.count("-f csv before after");
+    const auto rows = csvRows(csv.out);
+    ASSERT_EQ(rows.count("lib/calc.c"), 1U);
+    const std::vector<long> expected = rows.at("lib/calc.c").counts;
+    ASSERT_EQ(expected.size(), 5U);
+
+    const RunResult written = programs_.count("--data-file pair.dat lib/calc.c before after");
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    DetailedData data;
+    ASSERT_EQ(readDataFile(dir().file("pair.dat"), data), kDataFileOk);
+    EXPECT_TRUE(data.modulePresent[0] && data.modulePresent[1] && data.stepCountsPresent);
+    EXPECT_EQ(data.stepCounts.changedSteps, expected[2]);
+    EXPECT_EQ(data.modules[0].path, fs::canonical(dir().file("after/lib/calc.c")).string());
+    // The viewer in data-file mode recounts the pair from the file's descriptors.
+    const RunResult viewer = programs_.run("tavelin", "/fpair.dat /exec /s /ml /ndatafile");
+    ASSERT_EQ(viewer.exitCode, 0) << viewer.err;
+    std::string report = viewer.out.substr(0, viewer.out.find('\n'));
+    EXPECT_EQ(reportCounts(Folder::readFile(report)), expected);
+
+    // --open starts the viewer beside the program with /f and /exec; a stand-in records them.
+    const std::string record = dir().file("viewer-args.txt");
+    dir().write("stand-in",
+                "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + quote(record) + "\n");
+    ::chmod(dir().file("stand-in").c_str(), 0755);
+    const RunResult opened = programs_.count("--open lib/calc.c --viewer ./stand-in before after");
+    ASSERT_EQ(opened.exitCode, 0) << opened.err;
+    std::string args;
+    for (int i = 0; i < 100 && args.empty(); ++i) {
+        usleep(50000);
+        args = Folder::readFile(record);
+    }
+    ASSERT_EQ(args.rfind("/f", 0), 0U) << args;
+    const std::string dataFile = args.substr(2, args.find('\n') - 2);
+    EXPECT_EQ(args.substr(args.find('\n') + 1), "/exec\n");
+    ASSERT_EQ(readDataFile(dataFile, data), kDataFileOk);
+    EXPECT_EQ(data.stepCounts.newSteps, expected[0]);
+    fs::remove_all(fs::path(dataFile).parent_path());
+    // A missing viewer or a file in neither tree: status 2 with one line.
+    EXPECT_EQ(programs_.count("--open lib/calc.c --viewer ./none before after").exitCode, 2);
+    const RunResult none = programs_.count("--open lib/none.c before after");
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
+}
+
+TEST_F(CountEndToEnd, LinksLoopsSpecialFilesAndEmptyTreesNeverStopTheCount) {
+    dir().write("before/a.c", "int a;\n");
+    dir().write("after/a.c", "int a;\n");
+    fs::create_directories(dir().file("after/loop"));
+    fs::create_directory_symlink("../loop", dir().file("after/loop/again"));
+    fs::create_symlink("a.c", dir().file("after/link.c"));
+    ASSERT_EQ(::mkfifo(dir().file("after/pipe.c").c_str(), 0600), 0);
+    fs::create_directories(dir().file("before/.git/objects"));
+    dir().write("before/.git/objects/x.c", "int hidden;\n");
+    const RunResult r = programs_.count("-f csv before after");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto rows = csvRows(r.out);
+    EXPECT_EQ(rows.at("a.c").status, "unchanged");
+    EXPECT_EQ(rows.at("link.c").status, "skipped");
+    EXPECT_EQ(rows.at("loop/again").status, "skipped");
+    EXPECT_EQ(rows.at("pipe.c").status, "skipped");
+    EXPECT_EQ(rows.count(".git/objects/x.c"), 0U);
+    EXPECT_NE(r.out.find("symbolic link"), std::string::npos);
+    EXPECT_NE(r.out.find("special file"), std::string::npos);
+
+    // Empty trees, one empty side.
+    fs::create_directories(dir().file("e1"));
+    fs::create_directories(dir().file("e2"));
+    const RunResult empty = programs_.count("-f csv e1 e2");
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(csvRows(empty.out).size(), 0U);
+    const RunResult added = programs_.count("-f csv e1 before");
+    EXPECT_EQ(added.exitCode, 0);
+    EXPECT_EQ(csvRows(added.out).at("a.c").status, "added");
+    EXPECT_EQ(csvRows(added.out).at("a.c").counts, (std::vector<long>{1, 0, 0, 0, 0}));
+    // Identical trees: all unchanged, no report but the index.
+    const RunResult same = programs_.count("-f csv --reports same before before");
+    EXPECT_EQ(same.exitCode, 0);
+    for (const auto& [path, row] : csvRows(same.out)) {
+        EXPECT_EQ(row.status, "unchanged") << path;
+    }
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir().file("same"))) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1U);
+    // A tree that is not a folder, an unknown option: status 2, one line.
+    for (const std::string args : {"before nosuch", "--frobnicate before after", "before"}) {
+        const RunResult bad = programs_.count(args);
+        EXPECT_EQ(bad.exitCode, 2) << args;
+        EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+    }
+    EXPECT_EQ(programs_.count("--help").exitCode, 0);
+    EXPECT_EQ(programs_.count("--version").out, "tavelin-count 1.68E\n");
+}
+
+TEST_F(CountEndToEnd, UnreadableFilesAndFoldersAreListedWithStatusOne) {
+    dir().write("before/ok.c", "int a;\n");
+    dir().write("after/ok.c", "int b;\n");
+    dir().write("after/secret.c", "int s;\n");
+    dir().write("after/closed/inner.c", "int i;\n");
+    ::chmod(dir().file("after/secret.c").c_str(), 0);
+    ::chmod(dir().file("after/closed").c_str(), 0);
+    // Permission bits do not stop root: the count then runs as another user.
+    std::string prefix;
+    if (::geteuid() == 0) {
+        if (std::system("command -v setpriv >/dev/null") != 0) {
+            GTEST_SKIP() << "running as root without setpriv";
+        }
+        prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    }
+    fs::permissions(dir().path(), fs::perms::all, fs::perm_options::add);
+    for (const std::string d : {"before", "after"}) {
+        fs::permissions(dir().file(d), fs::perms::all, fs::perm_options::add);
+    }
+    const RunResult r = programs_.count("-f csv before after", prefix);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    const auto rows = csvRows(r.out);
+    EXPECT_EQ(rows.at("ok.c").status, "changed");
+    EXPECT_EQ(rows.at("secret.c").status, "unreadable");
+    EXPECT_EQ(rows.at("closed").status, "unreadable");
+    EXPECT_NE(r.err.find("secret.c"), std::string::npos);
+    EXPECT_NE(r.err.find("closed"), std::string::npos);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ class Folder {
     std::string path_;
 };
 
-struct Run {
+struct RunResult {
     int exitCode = -1;
     std::string out;
     std::string err;
@@ -104,21 +104,21 @@ class Programs {
 
     // Runs a program of the folder with `args` (already quoted for the shell). `prefix` goes
     // before the program (another user, env settings).
-    Run run(const std::string& program, const std::string& args,
-            const std::string& prefix = "") const {
+    RunResult run(const std::string& program, const std::string& args,
+                  const std::string& prefix = "") const {
         const std::string command =
             "cd " + quote(program_.path()) +
             " && env -u DISPLAY -u WAYLAND_DISPLAY XDG_RUNTIME_DIR=" + quote(lock_.path()) +
             " TEMP=" + quote(work_.path()) + " " + prefix + " ./" + program + " " + args + " >" +
             quote(lock_.file("out")) + " 2>" + quote(lock_.file("err")) + " </dev/null";
         const int status = std::system(command.c_str());
-        Run r;
+        RunResult r;
         r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         r.out = lock_.read("out");
         r.err = lock_.read("err");
         return r;
     }
-    Run count(const std::string& args, const std::string& prefix = "") const {
+    RunResult count(const std::string& args, const std::string& prefix = "") const {
         return run("tavelin-count", args, prefix);
     }
     // The viewer's unattended step comparison of a pair (an empty path leaves the side out);
@@ -131,7 +131,7 @@ class Programs {
         if (!before.empty()) {
             args += quote("/b" + before) + " ";
         }
-        const Run r = run("tavelin", args + "/exec /s /ml /nreport");
+        const RunResult r = run("tavelin", args + "/exec /s /ml /nreport");
         if (r.exitCode != 0) {
             return {};
         }
