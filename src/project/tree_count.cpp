@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
 
 #include "platform/file_read.h"
+#include "platform/parallel.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "project/pair_count.h"
@@ -163,11 +165,14 @@ class Runner {
         const unsigned workers = std::max(
             1U, std::min<unsigned>(options_.jobs == 0 ? processorCount() : options_.jobs,
                                    static_cast<unsigned>(std::max<std::size_t>(jobs_.size(), 1))));
+        // With several workers every pair is counted on one thread: the workers keep the
+        // processors busy, and no thread is started per pair.
+        const bool oneThreadEach = workers > 1;
         std::vector<std::thread> threads;
         for (unsigned i = 1; i < workers; ++i) {
-            threads.emplace_back([this] { work(); });
+            threads.emplace_back([this, oneThreadEach] { work(oneThreadEach); });
         }
-        work();
+        work(oneThreadEach);
         for (std::thread& t : threads) {
             t.join();
         }
@@ -427,7 +432,11 @@ class Runner {
         std::erase_if(deleted, [&](const TreeEntry* e) { return used.count(e) != 0; });
     }
 
-    void work() {
+    void work(bool oneThreadEach) {
+        std::optional<BothSidesOnOneThread> sequential;
+        if (oneThreadEach) {
+            sequential.emplace();
+        }
         Sides sides;
         PairDetail detail;
         for (;;) {

@@ -501,6 +501,22 @@ TEST_F(CountEndToEnd, LinksLoopsSpecialFilesAndEmptyTreesNeverStopTheCount) {
     EXPECT_EQ(programs_.count("--version").out, "tavelin-count 1.68E\n");
 }
 
+TEST_F(CountEndToEnd, SettingsComeFromTheProgramFolderOrTheSettingsFolder) {
+    dir().write("before/a.c", "int a;\n");
+    dir().write("after/a.c", "int b;\n");
+    dir().write("after/b.py", "x = 1\n");
+    // Only the C definition, with its own copy in the settings folder.
+    dir().write("only-c/vaelsyst.dat", "[DELIMIT]\n3\n[USECFLG]\n1\n[EXTFILE]\n1\nc.def\n");
+    fs::copy_file(dir().file("c.def"), dir().file("only-c/c.def"));
+    const auto rows = csvRows(programs_.count("-f csv --settings only-c before after").out);
+    EXPECT_EQ(rows.at("a.c").status, "changed");
+    EXPECT_EQ(rows.at("b.py").status, "skipped");
+    EXPECT_EQ(csvRows(programs_.count("-f csv before after").out).at("b.py").status, "added");
+    const RunResult none = programs_.count("--settings nowhere before after");
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_NE(none.err.find("vaelsyst.dat"), std::string::npos);
+}
+
 TEST_F(CountEndToEnd, UnreadableFilesAndFoldersAreListedWithStatusOne) {
     dir().write("before/ok.c", "int a;\n");
     dir().write("after/ok.c", "int b;\n");
