@@ -330,8 +330,9 @@ class Runner {
             }
         }
         std::unordered_set<const TreeEntry*> used;
-        for (auto& [key, as] : byKey) {
-            auto found = beforeByKey.find(key);
+        for (auto& group : byKey) {
+            const std::vector<const TreeEntry*>& as = group.second;
+            auto found = beforeByKey.find(group.first);
             if (found == beforeByKey.end()) {
                 continue;
             }
