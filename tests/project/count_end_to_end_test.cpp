@@ -385,6 +385,24 @@ TEST_F(CountEndToEnd, HostileNamesAreEscapedInEveryFormatAndPage) {
     EXPECT_NE(json.out.find("\"path_hex\": \"626164fffe2e63\""), std::string::npos);
     EXPECT_EQ(json.out.find('\xff'), std::string::npos);
     EXPECT_EQ(json.out.find('\r'), std::string::npos);
+    // Parsed back, every name is there: as it is, or through its exact bytes in path_hex.
+    Json doc;
+    ASSERT_TRUE(JsonReader(json.out).read(doc)) << json.out;
+    EXPECT_EQ(doc.get("version")->number, 1);
+    std::set<std::string> names;
+    for (const Json& f : doc.get("files")->items) {
+        std::string name = f.get("path")->text;
+        if (const Json* hex = f.get("path_hex")) {
+            name.clear();
+            for (std::size_t i = 0; i + 1 < hex->text.size(); i += 2) {
+                name += static_cast<char>(std::stoi(hex->text.substr(i, 2), nullptr, 16));
+            }
+        }
+        names.insert(name);
+    }
+    for (const std::string& name : kHostile) {
+        EXPECT_EQ(names.count(name), 1U) << name;
+    }
 
     const RunResult md = programs_.count("-f markdown before after");
     ASSERT_EQ(md.exitCode, 0);
@@ -499,6 +517,28 @@ TEST_F(CountEndToEnd, LinksLoopsSpecialFilesAndEmptyTreesNeverStopTheCount) {
     }
     EXPECT_EQ(programs_.count("--help").exitCode, 0);
     EXPECT_EQ(programs_.count("--version").out, "tavelin-count 1.68E\n");
+}
+
+TEST_F(CountEndToEnd, RenamesPairFilesOfTheSameNameWhenHalfTheirStepsMatch) {
+    const std::string body = "int a;\nint b;\nint c;\nint d;\n";
+    dir().write("before/old/util.c", body);
+    dir().write("after/new/util.c", body + "int e;\n");
+    dir().write("before/old/main.c", "int x;\n");
+    dir().write("after/new/main.c", "int y;\nint z;\n");
+    const auto plain = csvRows(programs_.count("-f csv before after").out);
+    EXPECT_EQ(plain.at("new/util.c").status, "added");
+    EXPECT_EQ(plain.at("old/util.c").status, "deleted");
+    const RunResult r = programs_.count("-f csv --renames before after");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto rows = csvRows(r.out);
+    EXPECT_EQ(rows.at("new/util.c").status, "renamed");
+    EXPECT_EQ(rows.at("new/util.c").beforePath, "old/util.c");
+    EXPECT_EQ(rows.count("old/util.c"), 0U);
+    EXPECT_EQ(rows.at("new/util.c").counts,
+              reportCounts(programs_.viewerReport("after/new/util.c", "before/old/util.c")));
+    // Nothing in common: still added and deleted.
+    EXPECT_EQ(rows.at("new/main.c").status, "added");
+    EXPECT_EQ(rows.at("old/main.c").status, "deleted");
 }
 
 TEST_F(CountEndToEnd, SettingsComeFromTheProgramFolderOrTheSettingsFolder) {

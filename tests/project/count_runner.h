@@ -214,4 +214,177 @@ inline std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
     return records;
 }
 
+// A small JSON reader for the tests: objects, arrays, strings (with \uXXXX escapes, surrogate
+// pairs joined), numbers, true, false, null. A syntax error leaves `ok` false.
+struct Json {
+    enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
+    bool boolean = false;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::vector<std::pair<std::string, Json>> members;
+
+    const Json* get(const std::string& key) const {
+        for (const auto& m : members) {
+            if (m.first == key) {
+                return &m.second;
+            }
+        }
+        return nullptr;
+    }
+};
+
+class JsonReader {
+  public:
+    explicit JsonReader(const std::string& s) : s_(s) {}
+    bool read(Json& out) {
+        ok_ = true;
+        value(out);
+        space();
+        return ok_ && i_ == s_.size();
+    }
+
+  private:
+    void space() {
+        while (i_ < s_.size() &&
+               (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) {
+            ++i_;
+        }
+    }
+    bool take(char c) {
+        space();
+        if (i_ < s_.size() && s_[i_] == c) {
+            ++i_;
+            return true;
+        }
+        return false;
+    }
+    void fail() { ok_ = false; }
+    static void put(std::string& out, unsigned cp) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    unsigned hex4() {
+        if (i_ + 4 > s_.size()) {
+            fail();
+            return 0;
+        }
+        const unsigned v = static_cast<unsigned>(std::stoul(s_.substr(i_, 4), nullptr, 16));
+        i_ += 4;
+        return v;
+    }
+    void string(std::string& out) {
+        if (!take('"')) {
+            return fail();
+        }
+        while (ok_ && i_ < s_.size() && s_[i_] != '"') {
+            const char c = s_[i_++];
+            if (static_cast<unsigned char>(c) < 0x20) {
+                return fail();
+            }
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (i_ >= s_.size()) {
+                return fail();
+            }
+            const char e = s_[i_++];
+            const std::string simple = "\"\\/bfnrt";
+            const std::string meant = "\"\\/\b\f\n\r\t";
+            if (simple.find(e) != std::string::npos) {
+                out += meant[simple.find(e)];
+            } else if (e == 'u') {
+                unsigned cp = hex4();
+                if (cp >= 0xD800 && cp < 0xDC00 && s_.compare(i_, 2, "\\u") == 0) {
+                    i_ += 2;
+                    cp = 0x10000 + ((cp - 0xD800) << 10) + (hex4() - 0xDC00);
+                }
+                put(out, cp);
+            } else {
+                return fail();
+            }
+        }
+        if (i_ >= s_.size()) {
+            return fail();
+        }
+        ++i_;
+    }
+    void value(Json& out) {
+        space();
+        if (i_ >= s_.size()) {
+            return fail();
+        }
+        const char c = s_[i_];
+        if (c == '{') {
+            ++i_;
+            out.type = Json::Type::Object;
+            if (take('}')) {
+                return;
+            }
+            do {
+                std::pair<std::string, Json> m;
+                space();
+                string(m.first);
+                if (!take(':')) {
+                    return fail();
+                }
+                value(m.second);
+                out.members.push_back(std::move(m));
+            } while (ok_ && take(','));
+            if (!take('}')) {
+                fail();
+            }
+        } else if (c == '[') {
+            ++i_;
+            out.type = Json::Type::Array;
+            if (take(']')) {
+                return;
+            }
+            do {
+                out.items.emplace_back();
+                value(out.items.back());
+            } while (ok_ && take(','));
+            if (!take(']')) {
+                fail();
+            }
+        } else if (c == '"') {
+            out.type = Json::Type::String;
+            string(out.text);
+        } else if (s_.compare(i_, 4, "true") == 0 || s_.compare(i_, 5, "false") == 0) {
+            out.type = Json::Type::Bool;
+            out.boolean = c == 't';
+            i_ += out.boolean ? 4 : 5;
+        } else if (s_.compare(i_, 4, "null") == 0) {
+            i_ += 4;
+        } else {
+            std::size_t used = 0;
+            try {
+                out.number = std::stod(s_.substr(i_, 32), &used);
+            } catch (...) {
+                return fail();
+            }
+            out.type = Json::Type::Number;
+            i_ += used;
+        }
+    }
+
+    const std::string& s_;
+    std::size_t i_ = 0;
+    bool ok_ = true;
+};
+
 }  // namespace tavelin::counttest
