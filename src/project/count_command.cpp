@@ -87,6 +87,10 @@ bool parseCountArguments(std::span<const std::string> args, CountArguments& out,
                 name = a.substr(0, eq);
                 inlineValue = a.substr(eq + 1);
             }
+        } else if (a.size() > 2 && (a[1] == 'j' || a[1] == 'o' || a[1] == 'f')) {
+            // "-j4", "-ocounts.csv", "-fcsv".
+            name = a.substr(0, 2);
+            inlineValue = a.substr(2);
         }
         auto value = [&](std::string& into) {
             if (inlineValue) {

@@ -244,7 +244,7 @@ TEST_F(CountEndToEnd, OutputIsTheSameForAnyNumberOfJobsAndReportsAreTheViewers) 
         }
     }
     const RunResult one = programs_.count("--format json --jobs 1 --reports r1 before after");
-    const RunResult four = programs_.count("--format json -j 4 --reports r4 before after");
+    const RunResult four = programs_.count("--format=json -j4 --reports r4 before after");
     ASSERT_EQ(one.exitCode, 0) << one.err;
     ASSERT_EQ(four.exitCode, 0) << four.err;
     EXPECT_EQ(one.out, four.out);
