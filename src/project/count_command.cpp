@@ -506,6 +506,11 @@ int runCount(std::span<const std::string> args, CountHost& host) {
         host.terminalOut && a.output.empty() ? OutputFormat::Text : OutputFormat::Csv);
     const std::string text = formatResults(format, result.rows, summary, heading);
     int status = summary.unreadable > 0 ? kCountUnreadable : kCountOk;
+    if (result.reportsFailed > 0) {
+        message(host, std::to_string(result.reportsFailed) +
+                          " report(s) could not be written into " + options.reportFolder);
+        status = kCountUsage;
+    }
     if (!options.reportFolder.empty()) {
         const std::string index = joinPath(options.reportFolder, "index.html");
         if (entryType(index) == EntryType::Link) {

@@ -177,6 +177,7 @@ class Runner {
             t.join();
         }
         result_.cancelled = cancelled();
+        result_.reportsFailed = reportsFailed_.load();
         std::sort(result_.rows.begin(), result_.rows.end(), [](const FileRow& a, const FileRow& b) {
             return a.path != b.path ? a.path < b.path : a.beforePath < b.beforePath;
         });
@@ -512,6 +513,8 @@ class Runner {
             }
             if (writePairReport(setup_, detail, c.counts, path) == 0) {
                 row.report = job.report;
+            } else {
+                reportsFailed_.fetch_add(1);
             }
             detail.panes = ModulePanes{};
         }
@@ -540,6 +543,7 @@ class Runner {
     std::vector<Job> jobs_;
     std::vector<FileRow> direct_;
     std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> reportsFailed_{0};
     std::mutex mutex_;
     TreeCount result_;
 };

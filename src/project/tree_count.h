@@ -72,6 +72,7 @@ struct TreeCount {
     bool cancelled = false;
     std::size_t total = 0;  // files planned
     std::uint64_t bytesRead = 0;
+    std::size_t reportsFailed = 0;  // reports that could not be written
 };
 
 // A file is binary when its first 8 KiB hold a NUL byte and it is not UTF-16 text.

@@ -552,6 +552,12 @@ TEST_F(CountEndToEnd, SettingsComeFromTheProgramFolderOrTheSettingsFolder) {
     EXPECT_EQ(rows.at("a.c").status, "changed");
     EXPECT_EQ(rows.at("b.py").status, "skipped");
     EXPECT_EQ(csvRows(programs_.count("-f csv before after").out).at("b.py").status, "added");
+    // A report that cannot be written (a folder holds its name) is said, with status 2.
+    fs::create_directories(dir().file("blocked/a.c.html"));
+    const RunResult blocked = programs_.count("-f csv --reports blocked before after");
+    EXPECT_EQ(blocked.exitCode, 2);
+    EXPECT_NE(blocked.err.find("1 report(s) could not be written"), std::string::npos)
+        << blocked.err;
     const RunResult none = programs_.count("--settings nowhere before after");
     EXPECT_EQ(none.exitCode, 2);
     EXPECT_NE(none.err.find("vaelsyst.dat"), std::string::npos);
