@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-example}
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-ipafont-gothic dpkg-dev)
+    qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-ipafont-gothic dpkg-dev libgit2-dev git)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -22,6 +22,10 @@ case "$mode" in
 example)
     cmake --preset release >/dev/null
     cmake --build --preset release
+    # The project counter over the example trees: one row per file, totals by language.
+    echo "tavelin-count examples/before examples/after"
+    build/release/tavelin-count --format text examples/before examples/after
+    echo
     # The window when there is a display to show it on, else the run without a window.
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
         exec tools/run-example.sh --window build/release/tavelin

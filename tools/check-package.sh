@@ -19,6 +19,9 @@ expect() {
 }
 expect ' \./usr/lib/tavelin/tavelin$' 'the program'
 expect ' \./usr/bin/tavelin -> \.\./lib/tavelin/tavelin$' 'the link /usr/bin/tavelin'
+expect ' \./usr/lib/tavelin/tavelin-count$' 'the project counter'
+expect ' \./usr/bin/tavelin-count -> \.\./lib/tavelin/tavelin-count$' 'the link /usr/bin/tavelin-count'
+expect ' \./usr/share/man/man1/tavelin-count\.1' 'the manual page of tavelin-count'
 expect ' \./usr/lib/tavelin/vaelsyst\.dat$' 'the counter settings'
 expect ' \./usr/share/applications/tavelin\.desktop$' 'the desktop entry'
 expect ' \./usr/share/icons/hicolor/scalable/apps/tavelin\.svg$' 'the icon'
@@ -46,6 +49,13 @@ dpkg-deb -x "$deb" "$scratch"
 if objdump -p "$scratch/usr/lib/tavelin/tavelin" | grep -q 'NEEDED.*libQt6Widgets'; then
     if ! grep -q 'libqt6widgets6' <<<"$depends"; then
         echo "check-package: the program links Qt Widgets but Depends lacks libqt6widgets6" >&2
+        fail=1
+    fi
+fi
+# The project counter reads repositories with libgit2 when it was built with it.
+if objdump -p "$scratch/usr/lib/tavelin/tavelin-count" | grep -q 'NEEDED.*libgit2'; then
+    if ! grep -q 'libgit2' <<<"$depends"; then
+        echo "check-package: tavelin-count links libgit2 but Depends lacks it" >&2
         fail=1
     fi
 fi

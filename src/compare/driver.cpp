@@ -62,6 +62,22 @@ class TrialProgress final : public MatchProgress {
     int trials_;
 };
 
+// Whether both prepared texts hold the same units in the same encoding (macros that apply to one
+// side only can make the preparations of equal files differ).
+bool samePreparedTexts(const ModulePanes& panes, std::int32_t afterUnits,
+                       std::int32_t beforeUnits) {
+    const ModuleDescriptor& a = *panes.module(kAfter);
+    const ModuleDescriptor& b = *panes.module(kBefore);
+    if (afterUnits != beforeUnits || a.utf16 != b.utf16 || a.codeNo != b.codeNo) {
+        return false;
+    }
+    const auto n = static_cast<std::size_t>(afterUnits);
+    const ModuleText& x = panes.moduleText[kAfter];
+    const ModuleText& y = panes.moduleText[kBefore];
+    return a.utf16 == 1 ? std::equal(x.units.begin(), x.units.begin() + n, y.units.begin())
+                        : std::equal(x.bytes.begin(), x.bytes.begin() + n, y.bytes.begin());
+}
+
 }  // namespace
 
 MatchOptions comparisonOptions(const CounterSettings& settings, std::int32_t resyncChoice,
@@ -253,12 +269,18 @@ int runComparison(ComparisonMode mode, ComparisonContext& context) {
     } else {
         const ModuleDescriptor& after = *panes.module(kAfter);
         const ModuleDescriptor& before = *panes.module(kBefore);
-        const MatchOptions options =
-            comparisonOptions(settings, context.resyncChoice, after, definitions[kAfter]);
-        ComparisonTexts texts;
-        comparisonTexts(panes, context.converter, texts);
-        const MatchResult result = matchWithChoice(texts, options, panes, context.progress);
-        setComparedCounts(counts, result, after.actualSteps, before.actualSteps);
+        if (context.sameTexts && mode == ComparisonMode::StepComparison &&
+            samePreparedTexts(panes, afterUnits, beforeUnits)) {
+            // Every line pairs with itself: nothing changed, nothing deleted, statuses Same.
+            setComparedCounts(counts, MatchResult{}, after.actualSteps, before.actualSteps);
+        } else {
+            const MatchOptions options =
+                comparisonOptions(settings, context.resyncChoice, after, definitions[kAfter]);
+            ComparisonTexts texts;
+            comparisonTexts(panes, context.converter, texts);
+            const MatchResult result = matchWithChoice(texts, options, panes, context.progress);
+            setComparedCounts(counts, result, after.actualSteps, before.actualSteps);
+        }
     }
 
     // The lists show the display forms, whose lines correspond one to one with the compared ones.

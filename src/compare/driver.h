@@ -56,6 +56,11 @@ struct ComparisonContext {
     MatchProgress* progress = nullptr;  // the window's status bar; nullptr when unattended
     // The comparison option of the window's selector (as [NEXTLCHK]: 0..9, 10..12 automatic).
     std::int32_t resyncChoice = 0;
+    // The caller knows that both modules are the same bytes read with the same definition (a
+    // file that did not change): the step comparison then prepares both sides as usual and,
+    // when the prepared texts are equal, skips the matcher, which would pair every line with
+    // itself (nothing changed, added or deleted). Counts and statuses are the matcher's.
+    bool sameTexts = false;
 };
 
 // Runs one comparison. Always returns 0; the results are left in the line tables, the texts,

@@ -358,7 +358,7 @@ std::int32_t wholeFileLines(const std::vector<Unit>& text, std::int64_t length,
 }  // namespace
 
 ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
-                               TextsRead alreadyRead) {
+                               TextsRead alreadyRead, const HeldFiles& held) {
     const std::array<std::int32_t, kSides> previousLength = panes.moduleLength;
     std::array<std::int32_t, kSides> kept{0, 0};
     panes.moduleLength = {0, 0};
@@ -374,7 +374,7 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
         ModuleText& text = panes.moduleText[side];
         if (alreadyRead[side] && d.utf16 == 0 && !text.bytes.empty()) {
             results[side] = stretchLength(d) == 0 ? kLoadEmptyModule : kLoadOk;
-        } else if (panes.wholeFile[side]) {
+        } else if (panes.wholeFile[side] && !held[side]) {
             // A file opened by hand is taken as it is now. When it cannot be read the text shown
             // stays (and its length): nothing on the screen is lost.
             results[side] = rereadWholeFile(d, settings, text);
@@ -385,7 +385,9 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
             }
         } else {
             text.units.clear();
-            results[side] = loadModuleText(d, settings, text.bytes);
+            results[side] =
+                held[side] ? loadModuleTextFromBytes(*held[side], d, settings.delimit, text.bytes)
+                           : loadModuleText(d, settings, text.bytes);
         }
         std::int64_t length = stretchLength(d);
         if (d.utf16 == 1) {
@@ -418,7 +420,7 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
 
 int openModuleFile(ModulePanes& panes, int side, const std::string& path,
                    std::int32_t extensionIndex, const CounterSettings& settings,
-                   bool sizeLineTables) {
+                   bool sizeLineTables, std::optional<std::span<const unsigned char>> held) {
     if (!validSide(side)) {
         return kLoadCannotOpen;
     }
@@ -428,12 +430,13 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
         return code;
     };
     // The descriptor's path field holds at most kMaxPath characters.
-    if (path.size() > kMaxPath) {
+    if (path.size() > kMaxPath && !held) {
         return fail(kLoadCannotOpen);
     }
     ModuleDescriptor& d = panes.descriptors[s];
     d.path = path;
-    const std::int64_t size = regularFileSize(path);
+    const std::int64_t size =
+        held ? static_cast<std::int64_t>(held->size()) : regularFileSize(path);
     if (size < 0 || size > kMaxModuleFileSize) {
         d.endPosition = -1;
         return fail(kLoadCannotOpen);
@@ -449,7 +452,8 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     ModuleText& text = panes.moduleText[s];
     text.units.clear();
     panes.hasBuffer[s] = true;
-    const int read = loadModuleText(d, settings, text.bytes);
+    const int read = held ? loadModuleTextFromBytes(*held, d, settings.delimit, text.bytes)
+                          : loadModuleText(d, settings, text.bytes);
     if (read != kLoadOk) {
         return fail(read);
     }

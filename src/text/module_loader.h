@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -61,6 +62,11 @@ int loadModuleText(const ModuleDescriptor& descriptor, const CounterSettings& se
 // a second time. A UTF-16 text (whose open length differs) is always read again.
 using TextsRead = std::array<bool, kSides>;
 
+// The bytes of a module's whole file when the caller holds them (a file of a git tree, a file
+// already read): each side's read step then takes them instead of opening the descriptor's path,
+// which only names the module. An empty optional reads the file.
+using HeldFiles = std::array<std::optional<std::span<const unsigned char>>, kSides>;
+
 // What reading both modules again gave each side (kLoadOk for a side without a module or
 // without a text buffer).
 struct ReloadResult {
@@ -73,16 +79,19 @@ struct ReloadResult {
 
 // Re-reads both present modules that have a text buffer (but those in `alreadyRead`), sets their
 // lengths (0 for a failed read), grows the line tables if the texts hold more lines than they can
-// take, and resets the line tables.
+// take, and resets the line tables. A whole file opened by hand is read as it is now; when it
+// cannot be read its text and length stay as they were.
 ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settings,
-                               TextsRead alreadyRead = {});
+                               TextsRead alreadyRead = {}, const HeldFiles& held = {});
 
 // Builds the pane's descriptor for a whole file, reads it, detects its encoding, counts its
 // lines and resizes the line tables (unless the caller sizes them itself right afterwards). On
-// failure the pane is left empty.
+// failure the pane is left empty. With `held`, the file's bytes are taken from there and `path`
+// only names the module (it may then be longer than a descriptor from a data file could hold).
 int openModuleFile(ModulePanes& panes, int side, const std::string& path,
                    std::int32_t extensionIndex, const CounterSettings& settings,
-                   bool sizeLineTables = true);
+                   bool sizeLineTables = true,
+                   std::optional<std::span<const unsigned char>> held = std::nullopt);
 inline int openAfterFile(ModulePanes& panes, const std::string& path, std::int32_t extensionIndex,
                          const CounterSettings& settings) {
     return openModuleFile(panes, kAfter, path, extensionIndex, settings);

@@ -1,4 +1,4 @@
-#include "support/data_file_writer.h"
+#include "datafiles/data_file_writer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,7 @@
 
 #include "datafiles/keyword_file.h"
 
-namespace tavelin::testing {
+namespace tavelin {
 
 namespace {
 
@@ -140,4 +140,4 @@ bool writeDataFile(const std::string& path, const DataFileContent& content, std:
     return ok;
 }
 
-}  // namespace tavelin::testing
+}  // namespace tavelin
