@@ -1,0 +1,233 @@
+#include "display/find_text.h"
+
+#include <array>
+#include <span>
+#include <vector>
+
+#include "display/captions.h"
+#include "platform/codepage.h"
+#include "text/encoding.h"
+#include "text/text_rules.h"
+
+namespace tavelin {
+
+namespace {
+
+bool wordUnit(char32_t u) {
+    return u >= 0x80 || u == '_' || (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') ||
+           (u >= 'A' && u <= 'Z');
+}
+
+// UTF-16 units to UTF-8.
+std::string toUtf8(std::u16string_view units) {
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// The needle in one module's form.
+struct Needle {
+    enum class Form { Bytes, Units, Captions, None } form = Form::None;
+    bool shiftJis = false;  // bytes walked a character at a time (a trail byte starts nothing)
+    std::string bytes;
+    std::u16string units;
+};
+
+Needle needleFor(const ModuleDescriptor& module, std::u16string_view text) {
+    Needle n;
+    if (module.utf16 != 0) {
+        n.form = Needle::Form::Units;
+        n.units.assign(text);
+        return n;
+    }
+    if (module.codeNo == kCodeUtf8) {
+        n.form = Needle::Form::Bytes;
+        n.bytes = toUtf8(text);
+        return n;
+    }
+    // The code page form; a character it lacks can be in no text of this module.
+    std::string ansi = utf16ToAnsi(text);
+    const std::u16string back = ansiToUtf16(ansi);
+    if (back != text) {
+        return n;
+    }
+    n.bytes = std::move(ansi);
+    n.shiftJis = true;
+    // EUC and JIS texts are searched in their Shift-JIS captions.
+    n.form = module.codeNo == kCodeEuc || module.codeNo == kCodeJis ? Needle::Form::Captions
+                                                                    : Needle::Form::Bytes;
+    return n;
+}
+
+template <typename Unit>
+Unit fold(Unit u, bool matchCase) {
+    if (matchCase) {
+        return u;
+    }
+    if constexpr (sizeof(Unit) == 1) {
+        return upperByte(u);
+    } else {
+        return upperUnit(u);
+    }
+}
+
+// Whether `line` holds `needle` at a character start; for Shift-JIS a double-byte character is
+// compared exactly and stepped over whole.
+template <typename Unit>
+bool holds(std::span<const Unit> line, std::basic_string_view<Unit> needle, bool shiftJis,
+           const FindOptions& options) {
+    const std::size_t n = line.size();
+    const std::size_t m = needle.size();
+    if (m == 0 || m > n) {
+        return false;
+    }
+    std::size_t i = 0;
+    while (i + m <= n) {
+        bool equal = true;
+        for (std::size_t j = 0; j < m && equal;) {
+            const bool pair =
+                shiftJis && text::isShiftJisLead(static_cast<unsigned>(needle[j])) && j + 1 < m;
+            if (pair) {
+                equal = line[i + j] == needle[j] && line[i + j + 1] == needle[j + 1];
+                j += 2;
+            } else {
+                equal = fold(line[i + j], options.matchCase) == fold(needle[j], options.matchCase);
+                j += 1;
+            }
+        }
+        if (equal && options.wholeWord) {
+            const bool before = i > 0 && wordUnit(static_cast<char32_t>(line[i - 1]));
+            const bool after = i + m < n && wordUnit(static_cast<char32_t>(line[i + m]));
+            equal = !before && !after;
+        }
+        if (equal) {
+            return true;
+        }
+        const bool lead = shiftJis && text::isShiftJisLead(static_cast<unsigned>(line[i]));
+        i += lead && i + 1 < n ? 2 : 1;
+    }
+    return false;
+}
+
+template <typename Unit>
+std::span<const Unit> rowText(const std::vector<Unit>& text, std::int32_t length,
+                              const CodeRow& row) {
+    const std::uint64_t end = static_cast<std::uint64_t>(row.offset) + row.length;
+    const std::uint64_t held = std::min<std::uint64_t>(text.size(), length > 0 ? length : 0);
+    if (row.length == 0 || end > held) {
+        return {};
+    }
+    return std::span<const Unit>(text).subspan(row.offset, row.length);
+}
+
+class ListSearch {
+  public:
+    ListSearch(const ModulePanes& panes, const CodeList& list, std::u16string_view text,
+               const FindOptions& options)
+        : panes_(panes), list_(list), options_(options) {
+        const ModuleDescriptor* module = panes.module(list.side);
+        if (module != nullptr) {
+            needle_ = needleFor(*module, text);
+        }
+    }
+
+    bool holds(std::int32_t row) {
+        if (needle_.form == Needle::Form::None || row < 0 || row >= list_.rowCount()) {
+            return false;
+        }
+        const auto s = static_cast<std::size_t>(list_.side);
+        const CodeRow& r = list_.rows[static_cast<std::size_t>(row)];
+        switch (needle_.form) {
+            case Needle::Form::Units:
+                return tavelin::holds<char16_t>(
+                    rowText(panes_.moduleText[s].units, panes_.moduleLength[s], r),
+                    std::u16string_view(needle_.units), false, options_);
+            case Needle::Form::Bytes:
+                return tavelin::holds<unsigned char>(
+                    rowText(panes_.moduleText[s].bytes, panes_.moduleLength[s], r),
+                    bytesOf(needle_.bytes), needle_.shiftJis, options_);
+            case Needle::Form::Captions: {
+                caption_.clear();
+                formatter_.appendAnsi(panes_, list_, row, caption_);
+                return tavelin::holds<unsigned char>(
+                    std::span<const unsigned char>(
+                        reinterpret_cast<const unsigned char*>(caption_.data()), caption_.size()),
+                    bytesOf(needle_.bytes), true, options_);
+            }
+            case Needle::Form::None:
+                break;
+        }
+        return false;
+    }
+
+  private:
+    static std::basic_string_view<unsigned char> bytesOf(const std::string& s) {
+        return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+    }
+
+    const ModulePanes& panes_;
+    const CodeList& list_;
+    FindOptions options_;
+    Needle needle_;
+    CaptionFormatter formatter_{8};
+    std::string caption_;
+};
+
+}  // namespace
+
+bool rowHolds(const ModulePanes& panes, const CodeList& list, std::int32_t row,
+              std::u16string_view needle, const FindOptions& options) {
+    return ListSearch(panes, list, needle, options).holds(row);
+}
+
+std::optional<FindResult> findInLists(const ModulePanes& panes, const CodeListModels& models,
+                                      std::u16string_view needle, const FindOptions& options,
+                                      FindPlace from, bool forward) {
+    if (needle.empty()) {
+        return std::nullopt;
+    }
+    std::array<ListSearch, 2> lists{ListSearch(panes, models.lists[0], needle, options),
+                                    ListSearch(panes, models.lists[1], needle, options)};
+    const std::int64_t rows = std::max(models.lists[0].rowCount(), models.lists[1].rowCount());
+    if (rows == 0) {
+        return std::nullopt;
+    }
+    // Places in order: row * 2 + list; one round from the place after (before) `from`.
+    const std::int64_t places = rows * 2;
+    std::int64_t start = from.row < 0 ? (forward ? -1 : places)
+                                      : static_cast<std::int64_t>(from.row) * 2 + (from.list & 1);
+    for (std::int64_t step = 1; step <= places; ++step) {
+        std::int64_t at = forward ? start + step : start - step;
+        const bool wrapped = at < 0 || at >= places;
+        at = ((at % places) + places) % places;
+        const auto row = static_cast<std::int32_t>(at / 2);
+        const int list = static_cast<int>(at % 2);
+        if (lists[static_cast<std::size_t>(list)].holds(row)) {
+            return FindResult{{list, row}, wrapped};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace tavelin
