@@ -16,8 +16,12 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <chrono>
 #include <cstdio>
@@ -28,9 +32,12 @@
 #include <string>
 
 #include "app/startup.h"
+#include "display/change_blocks.h"
 #include "display/code_lists.h"
 #include "platform/paths.h"
+#include "ui/find_bar.h"
 #include "ui/main_window.h"
+#include "ui/overview_strip.h"
 
 namespace {
 
@@ -171,6 +178,62 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     window.repaint();
     std::printf("resize, painted:                                %7.3f s\n", seconds(start));
+
+    // Change blocks and the overview strip of the whole comparison, from the rows.
+    start = std::chrono::steady_clock::now();
+    const std::vector<tavelin::ChangeBlock> blocks = tavelin::changeBlocks(session.codeLists);
+    window.overview()->setComparison(blocks, window.codeModel(0)->rowCount(),
+                                     {Qt::green, Qt::red, Qt::yellow});
+    window.overview()->repaint();
+    std::printf("overview strip drawn (%zu blocks):             %7.3f s  (goal: under 0.050)\n",
+                blocks.size(), seconds(start));
+
+    // 100 rows that hold a changed pair, painted with their changed characters (each row's
+    // highlighting computed afresh).
+    QImage canvas(1200, 30, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    int painted = 0;
+    std::chrono::steady_clock::duration paintTime{};
+    for (const tavelin::ChangeBlock& block : blocks) {
+        if (painted >= 100) {
+            break;
+        }
+        if (block.left != tavelin::LineStatus::Added ||
+            block.right != tavelin::LineStatus::Deleted) {
+            continue;
+        }
+        for (int list = 0; list < 2 && painted < 100; ++list) {
+            QTableView* view = window.codeView(list);
+            QStyleOptionViewItem option;
+            option.initFrom(view);
+            option.rect = QRect(0, 0, 1200, 20);
+            option.font = view->font();
+            option.widget = view;
+            const QModelIndex index = window.codeModel(list)->index(block.first, 0);
+            const auto t = std::chrono::steady_clock::now();
+            view->itemDelegate()->paint(&painter, option, index);
+            paintTime += std::chrono::steady_clock::now() - t;
+            ++painted;
+        }
+    }
+    painter.end();
+    std::printf(
+        "%3d changed rows painted with their characters:  %7.3f s  (goal: 100 under 0.020)\n",
+        painted, std::chrono::duration<double>(paintTime).count());
+
+    // Find: a text only one of the last rows holds, and one no row holds (a whole pass).
+    window.findBar()->field()->setText(QStringLiteral("item[999990]"));
+    window.codeView(0)->scrollToTop();
+    start = std::chrono::steady_clock::now();
+    window.find(true);
+    std::printf(
+        "find the first of the last rows' text:          %7.3f s  (row %d; goal: under 0.200)\n",
+        seconds(start), window.found().row);
+    window.findBar()->field()->setText(QStringLiteral("no row holds this"));
+    start = std::chrono::steady_clock::now();
+    window.find(true);
+    std::printf("find a text no row holds:                       %7.3f s  (goal: under 0.200)\n",
+                seconds(start));
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -206,6 +206,9 @@ class MainController {
     void selectResyncChoice(std::int32_t index);
     void setWarningHeight(std::int32_t pixels);
     void setListFont(std::string_view family, std::int32_t points, bool japaneseGlyphs);
+    // The View menu's choices: changed characters in a stronger shade, line numbers.
+    void setHighlightChars(bool on) { session_.viewerSettings.highlightChars = on ? 1 : 0; }
+    void setLineNumbers(bool on) { session_.viewerSettings.lineNumbers = on ? 1 : 0; }
     // The processing selector's entries: eleven kinds, the internal data monitor too with
     // [DEBUG_MODE] 1.
     std::int32_t processingKindCount() const;

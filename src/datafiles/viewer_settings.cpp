@@ -17,7 +17,7 @@ using V = ViewerSettings;
 using Row = KeywordRow<ViewerSettings>;
 
 // Table order is the search order.
-constexpr std::array<Row, 22> kRows{{
+constexpr std::array<Row, 24> kRows{{
     integerRow<V>("[TAB_NO]", 2, 0, 2, &V::tabNo),
     integerRow<V>("[LIST_WIDTH]", 0, 0, 32767, &V::listWidth),
     integerRow<V>("[FORM_TOP]", 0, -32768, 32767, &V::formTop),
@@ -40,6 +40,8 @@ constexpr std::array<Row, 22> kRows{{
     stringRow<V>("[HELP1_EXT]", 32, &V::help1Ext),
     stringRow<V>("[HELP2_EXT]", 32, &V::help2Ext),
     integerRow<V>("[WARN_HEIGHT]", 74, 74, 32767, &V::warnHeight),
+    integerRow<V>("[HIGHLIGHT]", 1, 0, 1, &V::highlightChars),
+    integerRow<V>("[LINE_NUMBERS]", 1, 0, 1, &V::lineNumbers),
 }};
 
 void putInteger(std::string& out, std::string_view key, std::int32_t value) {
@@ -124,6 +126,12 @@ std::string formatViewerSettings(const ViewerSettings& s) {
     }
     if (s.debugMode == 1) {
         putInteger(out, "[DEBUG_MODE]", s.debugMode);
+    }
+    if (s.highlightChars != 1) {
+        putInteger(out, "[HIGHLIGHT]", s.highlightChars);
+    }
+    if (s.lineNumbers != 1) {
+        putInteger(out, "[LINE_NUMBERS]", s.lineNumbers);
     }
     return out;
 }

@@ -46,6 +46,10 @@ struct ViewerSettings {
     std::string help1Ext;                  // [HELP1_EXT] < 32
     std::string help2Ext;                  // [HELP2_EXT] < 32
     std::int32_t warnHeight = 74;          // [WARN_HEIGHT] height of the warning lists
+    // The window's own additions, written only when they differ from these defaults (a reader
+    // that does not know a key skips it and its value line).
+    std::int32_t highlightChars = 1;  // [HIGHLIGHT] 1: changed characters in a stronger shade
+    std::int32_t lineNumbers = 1;     // [LINE_NUMBERS] 1: a line-number gutter in the code lists
 
     // Tab width in columns for the tab choice (2, 4 or 8; 8 for any other choice).
     int tabWidth() const { return tabWidthForChoice(tabNo); }
@@ -112,7 +116,8 @@ int writeViewerSettings(const ViewerSettings& settings, const std::string& progr
 // writeViewerSettings). The bytes are written as they are.
 int replaceFileContents(const std::string& path, std::string_view bytes);
 
-// The 22 keys in table order (the search order).
+// The 22 keys of the shared format and the window's two additions, in table order (the search
+// order).
 std::span<const KeywordRow<ViewerSettings>> viewerSettingsTable();
 
 }  // namespace tavelin

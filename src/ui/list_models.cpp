@@ -90,13 +90,32 @@ QVariant CodeListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant CodeListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section != 0 || role != Qt::DisplayRole) {
+    if (orientation == Qt::Vertical) {
+        return lineNumberOf(section, role);
+    }
+    if (section != 0 || role != Qt::DisplayRole) {
         return {};
     }
     if (heading_.isEmpty()) {
         return list_ == 0 ? QStringLiteral("After change") : QStringLiteral("Before change");
     }
     return heading_;
+}
+
+QVariant CodeListModel::lineNumberOf(int row, int role) const {
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+    }
+    if (role != Qt::DisplayRole || !attached_) {
+        return {};
+    }
+    // The row's line in its file; filler and padding rows have none.
+    const CodeRow r = list().row(row);
+    const ModuleDescriptor* module = session_.panes.module(list().side);
+    if (module == nullptr || r.lineIndex < 0 || shownStatus(r.status) == LineStatus::Blank) {
+        return {};
+    }
+    return QString::number(static_cast<std::int64_t>(r.lineIndex) + module->lineNumber);
 }
 
 void CodeListModel::takeHeading() {

@@ -47,6 +47,7 @@ class CodeListModel final : public QAbstractTableModel {
   private:
     const CodeList& list() const;
     void takeHeading();
+    QVariant lineNumberOf(int row, int role) const;
 
     const Session& session_;
     int list_;

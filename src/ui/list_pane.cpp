@@ -385,6 +385,23 @@ bool ListPane::noticeShown() const {
     return !notice_->isHidden();
 }
 
+void ListPane::setDecorations(InlineHighlights& highlights, const FoundText& found) {
+    code_->setItemDelegate(new CodeRowDelegate(list_, highlights, found, code_));
+}
+
+void ListPane::setLineNumbers(bool shown) {
+    QHeaderView* gutter = code_->verticalHeader();
+    gutter->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    gutter->setHighlightSections(false);
+    gutter->setSectionsClickable(false);
+    gutter->setVisible(shown);
+}
+
+int ListPane::visibleRows() const {
+    const int height = code_->verticalHeader()->defaultSectionSize();
+    return height > 0 ? code_->viewport()->height() / height : 0;
+}
+
 void ListPane::setCodeHint(std::string_view hint) {
     setViewHint(code_, hint);
 }

@@ -12,6 +12,7 @@
 
 #include "app/controller.h"
 #include "app/session.h"
+#include "ui/code_row_delegate.h"
 #include "ui/list_models.h"
 
 class QAction;
@@ -78,6 +79,12 @@ class ListPane final : public QSplitter {
     bool noticeShown() const;
     QLabel* noticeText() const { return noticeText_; }
     QPushButton* noticeReload() const { return noticeReload_; }
+
+    // How the code list paints its rows (the window owns both), and its line-number gutter.
+    void setDecorations(InlineHighlights& highlights, const FoundText& found);
+    void setLineNumbers(bool shown);
+    // The rows the code list shows at once.
+    int visibleRows() const;
 
     void setCodeHint(std::string_view hint);
     void setListFont(const QFont& font);

@@ -11,6 +11,7 @@
 #include <QFileSystemWatcher>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -26,14 +27,18 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/window_placement.h"
 #include "compare/line_matcher.h"
+#include "display/find_text.h"
 #include "ui/dialogs.h"
+#include "ui/find_bar.h"
 #include "ui/logo_widget.h"
 #include "ui/long_operation.h"
+#include "ui/overview_strip.h"
 #include "ui/ui_strings.h"
 #include "ui/ui_texts.h"
 
@@ -184,21 +189,48 @@ void MainWindow::buildWidgets() {
     bar_ = new ControlBar(central);
     layout->addWidget(bar_);
 
+    find_ = new FindBar(central);
+    layout->addWidget(find_);
+    connect(find_, &FindBar::findRequested, this, [this](bool forward) { find(forward); });
+    connect(find_, &FindBar::closed, this, [this] {
+        found_.row = -1;
+        for (ListPane* pane : panes_) {
+            pane->codeView()->viewport()->update();
+        }
+    });
+
+    auto* lists = new QHBoxLayout();
+    lists->setSpacing(2);
     split_ = new QSplitter(Qt::Horizontal, central);
     split_->setChildrenCollapsible(false);
     for (int list = 0; list < 2; ++list) {
         auto* pane = new ListPane(list, session_, *controller_, *this, split_);
         panes_[static_cast<std::size_t>(list)] = pane;
         split_->addWidget(pane);
-        connect(pane, &ListPane::scrolled, this, [this, list] { syncScroll(list); });
+        connect(pane, &ListPane::scrolled, this, [this, list] {
+            syncScroll(list);
+            updateOverviewView();
+        });
         connect(pane, &ListPane::heightsMoved, this, [this, list] { followHeights(list); });
         connect(pane, &ListPane::filesDropped, this,
                 [this, list](const QStringList& paths) { dropFiles(list, paths); });
         connect(pane, &ListPane::reloadRequested, this, [this] { controller_->reloadChanged(); });
     }
     connect(split_, &QSplitter::splitterMoved, this, [this](int, int) { applyColumnWidths(); });
-    layout->addWidget(split_, 1);
+    overview_ = new OverviewStrip(central);
+    connect(overview_, &OverviewStrip::scrollRequested, this,
+            [this](std::int32_t row) { scrollBothTo(row - pane(0)->visibleRows() / 2); });
+    lists->addWidget(split_, 1);
+    lists->addWidget(overview_);
+    layout->addLayout(lists, 1);
     setCentralWidget(central);
+
+    highlights_ = std::make_unique<InlineHighlights>(*pane(0)->codeModel(), *pane(1)->codeModel());
+    highlights_->setEnabled(session_.viewerSettings.highlightChars != 0);
+    for (ListPane* pane : panes_) {
+        pane->setDecorations(*highlights_, found_);
+        pane->setLineNumbers(session_.viewerSettings.lineNumbers != 0);
+    }
 
     progress_ = new QProgressBar(this);
     progress_->setMaximumWidth(160);
@@ -249,7 +281,8 @@ void MainWindow::connectControls() {
 void MainWindow::buildMenus() {
     menus_[0] = menuBar()->addMenu(qs(kFileCaption));
     menus_[1] = menuBar()->addMenu(qs(kEditCaption));
-    menus_[2] = menuBar()->addMenu(qs(kHelpCaption));
+    menus_[2] = menuBar()->addMenu(qs(kViewCaption));
+    menus_[3] = menuBar()->addMenu(qs(kHelpCaption));
     auto add = [this](QMenu* menu, std::string_view caption, std::string_view hint, auto handler) {
         QAction* action = menu->addAction(qs(caption));
         setHint(action, hint);
@@ -265,10 +298,42 @@ void MainWindow::buildMenus() {
     exit_ = add(menus_[0], kExitCaption, kExitHint, [this] { controller_->endMenuItem(); });
     add(menus_[1], kSystemCaption, kSystemHint, [this] { showSettingsDialog(); });
     add(menus_[1], kFontCaption, kFontHint, [this] { showFontDialog(); });
-    add(menus_[2], kAboutCaption, kAboutHint, [this] { showAboutDialog(); });
+    add(menus_[3], kAboutCaption, kAboutHint, [this] { showAboutDialog(); });
+
+    // Find, the change blocks and the view's choices. Their keys work in both editions (the
+    // data-file edition has no menu bar), so the window holds the actions as well.
+    menus_[1]->addSeparator();
+    QAction* findAction = add(menus_[1], kFindCaption, kFindHint, [this] { openFind(); });
+    findAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    QAction* findNext = add(menus_[1], kFindNextCaption, kFindNextHint, [this] { find(true); });
+    findNext->setShortcut(QKeySequence(Qt::Key_F3));
+    QAction* findPrevious =
+        add(menus_[1], kFindPreviousCaption, kFindPreviousHint, [this] { find(false); });
+    findPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    highlightAction_ = add(menus_[2], kHighlightCaption, kHighlightHint,
+                           [this](bool on) { setHighlightChars(on); });
+    highlightAction_->setCheckable(true);
+    highlightAction_->setChecked(session_.viewerSettings.highlightChars != 0);
+    lineNumbersAction_ = add(menus_[2], kLineNumbersCaption, kLineNumbersHint,
+                             [this](bool on) { setLineNumbers(on); });
+    lineNumbersAction_->setCheckable(true);
+    lineNumbersAction_->setChecked(session_.viewerSettings.lineNumbers != 0);
+    menus_[2]->addSeparator();
+    QAction* blockDown = add(menus_[2], kNextBlockCaption, kNextBlockHint, [this] { nextBlock(); });
+    blockDown->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
+    QAction* blockUp =
+        add(menus_[2], kPreviousBlockCaption, kPreviousBlockHint, [this] { previousBlock(); });
+    blockUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    for (QAction* action : {findAction, findNext, findPrevious, highlightAction_,
+                            lineNumbersAction_, blockDown, blockUp}) {
+        addAction(action);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+
     setHint(menus_[0]->menuAction(), kFileHint);
     setHint(menus_[1]->menuAction(), kEditHint);
-    setHint(menus_[2]->menuAction(), kHelpHint);
+    setHint(menus_[2]->menuAction(), kViewHint);
+    setHint(menus_[3]->menuAction(), kHelpHint);
 }
 
 void MainWindow::applyCodeHints() {
@@ -404,12 +469,21 @@ void MainWindow::listsRebuilt() {
     for (ListPane* pane : panes_) {
         pane->listsRebuilt();
     }
+    highlights_->clear();
+    found_.row = -1;
+    blocks_ = tavelin::changeBlocks(session_.codeLists);
+    const ViewerSettings& vs = session_.viewerSettings;
+    overview_->setComparison(
+        blocks_, std::max(codeModel(0)->rowCount(), codeModel(1)->rowCount()),
+        {fromColourValue(vs.addColor), fromColourValue(vs.delColor), fromColourValue(vs.spcColor)});
+    updateOverviewView();
     watchShownFiles();
     applyColumnWidths();
     counts_->setCounts(session_.codeLists.counts);
 }
 
 void MainWindow::captionsChanged() {
+    highlights_->clear();
     for (ListPane* pane : panes_) {
         pane->captionsChanged();
     }
@@ -468,6 +542,12 @@ void MainWindow::execute() {
 }
 
 void MainWindow::key(char code) {
+    // Esc closes the find bar first.
+    if (code == kKeyEscape && find_->isVisible()) {
+        find_->hide();
+        found_.row = -1;
+        return;
+    }
     switch (controller_->keyPress(code)) {
         case KeyAction::NextDifference:
             nextDifference();
@@ -511,6 +591,119 @@ void MainWindow::moveToDifference(bool next) {
     const int afterList = listOfSide(kAfter, session_.codeLists.listPosition);
     pane(afterList)->scrollRowToTop(*found);
     pane(1 - afterList)->scrollRowToTop(*found);
+}
+
+void MainWindow::scrollBothTo(std::int32_t row) {
+    const std::int32_t top = std::max<std::int32_t>(row, 0);
+    const int afterList = listOfSide(kAfter, session_.codeLists.listPosition);
+    pane(afterList)->scrollRowToTop(top);
+    pane(1 - afterList)->scrollRowToTop(top);
+    updateOverviewView();
+}
+
+void MainWindow::updateOverviewView() {
+    overview_->setView(pane(0)->topRow(), pane(0)->visibleRows());
+}
+
+void MainWindow::nextBlock() {
+    moveToBlock(true);
+}
+
+void MainWindow::previousBlock() {
+    moveToBlock(false);
+}
+
+void MainWindow::moveToBlock(bool next) {
+    if (controller_->busy() || blocks_.empty()) {
+        if (blocks_.empty() && !controller_->busy()) {
+            statusBar()->showMessage(qs(kMsgNoChangeBlocks), 5000);
+        }
+        return;
+    }
+    const int startList = codeModel(1)->rowCount() > 0 ? 1 : 0;
+    const std::int32_t top = pane(startList)->topRow();
+    const std::optional<std::size_t> block =
+        next ? tavelin::nextBlock(blocks_, top) : tavelin::previousBlock(blocks_, top);
+    if (!block) {
+        statusBar()->showMessage(qs(next ? kMsgNoBlockBelow : kMsgNoBlockAbove), 5000);
+        return;
+    }
+    scrollBothTo(blocks_[*block].first);
+    if (*block + 1 == blocks_.size()) {
+        statusBar()->showMessage(qs(kMsgLastBlock), 5000);
+    } else if (*block == 0) {
+        statusBar()->showMessage(qs(kMsgFirstBlock), 5000);
+    } else {
+        statusBar()->clearMessage();
+    }
+}
+
+void MainWindow::openFind() {
+    find_->open();
+}
+
+void MainWindow::find(bool forward) {
+    if (find_->text().isEmpty()) {
+        openFind();
+        return;
+    }
+    if (controller_->busy()) {
+        return;
+    }
+    const QString text = find_->text();
+    FindOptions options;
+    options.matchCase = find_->matchCase();
+    options.wholeWord = find_->wholeWord();
+    // From the last match of the same text, else from the top row in view.
+    FindPlace from;
+    if (found_.row >= 0 && found_.text == text) {
+        from = {found_.list, found_.row};
+    } else {
+        const std::int32_t top = pane(0)->topRow();
+        from = forward ? FindPlace{1, top - 1} : FindPlace{0, top};
+    }
+    const std::u16string needle(reinterpret_cast<const char16_t*>(text.constData()),
+                                static_cast<std::size_t>(text.size()));
+    const std::optional<FindResult> hit =
+        findInLists(session_.panes, session_.codeLists, needle, options, from, forward);
+    if (!hit) {
+        found_.row = -1;
+        find_->setNote(QStringLiteral("Not found"));
+        return;
+    }
+    found_ = {text, options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive, hit->place.list,
+              hit->place.row};
+    find_->setNote(hit->wrapped ? (forward ? QStringLiteral("Went round to the top")
+                                           : QStringLiteral("Went round to the bottom"))
+                                : QString());
+    // The row that holds it is selected and brought into view, in both lists together.
+    QTableView* view = codeView(hit->place.list);
+    codeView(1 - hit->place.list)->clearSelection();
+    const QModelIndex index = codeModel(hit->place.list)->index(hit->place.row, 0);
+    view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    for (ListPane* pane : panes_) {
+        pane->codeView()->viewport()->update();
+    }
+}
+
+void MainWindow::setHighlightChars(bool on) {
+    controller_->setHighlightChars(on);
+    highlights_->setEnabled(on);
+    highlights_->clear();
+    highlightAction_->setChecked(on);
+    for (ListPane* pane : panes_) {
+        pane->codeView()->viewport()->update();
+    }
+}
+
+void MainWindow::setLineNumbers(bool on) {
+    controller_->setLineNumbers(on);
+    lineNumbersAction_->setChecked(on);
+    for (ListPane* pane : panes_) {
+        pane->setLineNumbers(on);
+    }
 }
 
 void MainWindow::syncScroll(int from) {

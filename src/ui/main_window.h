@@ -13,6 +13,8 @@
 #include "app/controller.h"
 #include "app/session.h"
 #include "app/window_port.h"
+#include "display/change_blocks.h"
+#include "ui/code_row_delegate.h"
 #include "ui/control_bar.h"
 #include "ui/file_chooser.h"
 #include "ui/list_models.h"
@@ -35,8 +37,10 @@ class QUrl;
 
 namespace tavelin::ui {
 
+class FindBar;
 class LogoWidget;
 class LongOperation;
+class OverviewStrip;
 
 class MainWindow final : public QMainWindow, private PaneHost {
     Q_OBJECT
@@ -68,6 +72,17 @@ class MainWindow final : public QMainWindow, private PaneHost {
     // Navigation (the Down and Up buttons, Ctrl+F and Ctrl+B).
     void nextDifference();
     void previousDifference();
+    // The first row of the next / previous block of differing rows to the top of both lists
+    // (Alt+Down, Alt+Up), with a note in the status bar at the last (first) block.
+    void nextBlock();
+    void previousBlock();
+    // The find bar (Ctrl+Shift+F) and the next / previous row that holds its text (F3,
+    // Shift+F3), in both lists.
+    void openFind();
+    void find(bool forward);
+    // The View menu's choices.
+    void setHighlightChars(bool on);
+    void setLineNumbers(bool on);
 
     // Opens files dropped on a code list, as a drop of `paths` on list `list` (0 left, 1 right)
     // would: exactly one path that is not a folder, else a message.
@@ -102,6 +117,12 @@ class MainWindow final : public QMainWindow, private PaneHost {
     QMenu* preparedWarningMenu(int list) { return pane(list)->preparedWarningMenu(); }
     // The File menu's Exit item (the stand-alone edition).
     QAction* exitAction() const { return exit_; }
+    FindBar* findBar() const { return find_; }
+    OverviewStrip* overview() const { return overview_; }
+    const std::vector<ChangeBlock>& changeBlocks() const { return blocks_; }
+    const FoundText& found() const { return found_; }
+    QAction* highlightAction() const { return highlightAction_; }
+    QAction* lineNumbersAction() const { return lineNumbersAction_; }
 
     // The code lists' outputs and the warning lists' actions, as their menus, keys and double
     // clicks run them.
@@ -163,6 +184,9 @@ class MainWindow final : public QMainWindow, private PaneHost {
     void chooseFile(int side);
     void saveReport();
     void runDialog(QDialog& dialog);
+    void updateOverviewView();
+    void scrollBothTo(std::int32_t row);
+    void moveToBlock(bool next);
     void watchShownFiles();
     void shownFileChanged(const QString& path);
     void lookForRestoredFiles();
@@ -185,8 +209,15 @@ class MainWindow final : public QMainWindow, private PaneHost {
     std::array<ListPane*, 2> panes_{};
     StepCountsView* counts_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    std::array<QMenu*, 3> menus_{};  // File, Edit, Help
+    std::array<QMenu*, 4> menus_{};  // File, Edit, View, Help
     QAction* exit_ = nullptr;
+    QAction* highlightAction_ = nullptr;
+    QAction* lineNumbersAction_ = nullptr;
+    FindBar* find_ = nullptr;
+    OverviewStrip* overview_ = nullptr;
+    std::unique_ptr<InlineHighlights> highlights_;
+    FoundText found_;
+    std::vector<ChangeBlock> blocks_;
     std::array<QString, 2> lastFolders_;  // of the after and before file choice
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* restored_ = nullptr;  // looks for shown files that were gone

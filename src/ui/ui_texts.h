@@ -54,6 +54,8 @@ inline constexpr std::string_view kFileCaption = "&File";
 inline constexpr std::string_view kFileHint = "File|Operates file";
 inline constexpr std::string_view kEditCaption = "&Edit";
 inline constexpr std::string_view kEditHint = "Edit|Edits the data";
+inline constexpr std::string_view kViewCaption = "&View";
+inline constexpr std::string_view kViewHint = "View|How the lists show the comparison";
 inline constexpr std::string_view kHelpCaption = "&Help";
 inline constexpr std::string_view kHelpHint = "Help|Displays program version";
 inline constexpr std::string_view kAfterFileCaption = "Select File &After Change";
@@ -76,6 +78,33 @@ inline constexpr std::string_view kFontCaption = "Select &Font";
 inline constexpr std::string_view kFontHint = "Select Font|Please select font.";
 inline constexpr std::string_view kAboutCaption = "&About Lumora?";
 inline constexpr std::string_view kAboutHint = "About Lumora?|Displays program version of Lumora?";
+
+// Find, the change blocks and the view's choices.
+inline constexpr std::string_view kFindCaption = "&Find...";
+inline constexpr std::string_view kFindHint = "Find|Finds a text in both lists.";
+inline constexpr std::string_view kFindNextCaption = "Find &Next";
+inline constexpr std::string_view kFindNextHint = "Find next|The next row that holds the text.";
+inline constexpr std::string_view kFindPreviousCaption = "Find &Previous";
+inline constexpr std::string_view kFindPreviousHint =
+    "Find previous|The previous row that holds the text.";
+inline constexpr std::string_view kHighlightCaption = "&Highlight changes within lines";
+inline constexpr std::string_view kHighlightHint =
+    "Highlight changes within lines|The characters that differ between a changed line and the "
+    "line it replaced are drawn in a stronger shade.";
+inline constexpr std::string_view kLineNumbersCaption = "&Line numbers";
+inline constexpr std::string_view kLineNumbersHint =
+    "Line numbers|Each row shows the number of its line in its file.";
+inline constexpr std::string_view kNextBlockCaption = "&Next change block";
+inline constexpr std::string_view kNextBlockHint =
+    "Next change block|The next block of differing rows to the top of both lists.";
+inline constexpr std::string_view kPreviousBlockCaption = "&Previous change block";
+inline constexpr std::string_view kPreviousBlockHint =
+    "Previous change block|The previous block of differing rows to the top of both lists.";
+inline constexpr std::string_view kMsgLastBlock = "The last change block.";
+inline constexpr std::string_view kMsgFirstBlock = "The first change block.";
+inline constexpr std::string_view kMsgNoBlockBelow = "No change block below.";
+inline constexpr std::string_view kMsgNoBlockAbove = "No change block above.";
+inline constexpr std::string_view kMsgNoChangeBlocks = "The lists show no change.";
 
 // The code lists' pop-up menu.
 inline constexpr std::string_view kCopyCaption = "&Copy";
