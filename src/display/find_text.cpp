@@ -1,6 +1,7 @@
 #include "display/find_text.h"
 
 #include <array>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -130,6 +131,77 @@ bool holds(std::span<const Unit> line, std::basic_string_view<Unit> needle, bool
     return false;
 }
 
+// Where in the needle the byte search anchors: the first single-byte character that is neither
+// a letter nor a blank (rarer in source text, and one memchr finds both cases of it), else the
+// start.
+std::size_t anchorOf(std::basic_string_view<unsigned char> needle, bool shiftJis) {
+    for (std::size_t j = 0; j < needle.size();) {
+        const unsigned char b = needle[j];
+        if (shiftJis && text::isShiftJisLead(b) && j + 1 < needle.size()) {
+            j += 2;
+            continue;
+        }
+        const bool letter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+        if (b < 0x80 && !letter && b != ' ' && b != '\t') {
+            return j;
+        }
+        ++j;
+    }
+    return 0;
+}
+
+// The byte form of `holds`, the common case: candidates found with memchr on one byte of the
+// needle (both cases of it when letter case does not count), each checked in full at a character
+// start.
+bool holdsBytes(std::span<const unsigned char> line, std::basic_string_view<unsigned char> needle,
+                std::size_t anchor, bool shiftJis, const FindOptions& options) {
+    const std::size_t n = line.size();
+    const std::size_t m = needle.size();
+    if (m == 0 || m > n) {
+        return false;
+    }
+    const unsigned char key = needle[anchor];
+    const bool letter = !options.matchCase && ((key | 0x20) >= 'a' && (key | 0x20) <= 'z');
+    const unsigned char other = letter ? static_cast<unsigned char>(key ^ 0x20) : key;
+    const unsigned char* base = line.data();
+    const std::size_t last = n - m;  // the last start a match can have
+    std::size_t boundary = 0;        // a character start at or before every candidate looked at
+    std::size_t from = 0;            // the first start still to look at
+    while (from <= last) {
+        const std::size_t span = last - from + 1;
+        const auto* p =
+            static_cast<const unsigned char*>(std::memchr(base + from + anchor, key, span));
+        if (letter) {
+            const auto* q =
+                static_cast<const unsigned char*>(std::memchr(base + from + anchor, other, span));
+            if (q != nullptr && (p == nullptr || q < p)) {
+                p = q;
+            }
+        }
+        if (p == nullptr) {
+            return false;
+        }
+        const auto at = static_cast<std::size_t>(p - base) - anchor;
+        from = at + 1;
+        if (shiftJis) {
+            // Walk to the candidate a character at a time: a trail byte starts nothing.
+            while (boundary < at) {
+                boundary += text::isShiftJisLead(base[boundary]) && boundary + 1 < n ? 2 : 1;
+            }
+            if (boundary != at) {
+                continue;
+            }
+        }
+        if (holds<unsigned char>(line.subspan(at, m), needle, shiftJis,
+                                 FindOptions{options.matchCase, false}) &&
+            (!options.wholeWord ||
+             ((at == 0 || !wordUnit(base[at - 1])) && (at + m == n || !wordUnit(base[at + m]))))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 template <typename Unit>
 std::span<const Unit> rowText(const std::vector<Unit>& text, std::int32_t length,
                               const CodeRow& row) {
@@ -149,6 +221,7 @@ class ListSearch {
         const ModuleDescriptor* module = panes.module(list.side);
         if (module != nullptr) {
             needle_ = needleFor(*module, text);
+            anchor_ = anchorOf(bytesOf(needle_.bytes), needle_.shiftJis);
         }
     }
 
@@ -164,9 +237,8 @@ class ListSearch {
                     rowText(panes_.moduleText[s].units, panes_.moduleLength[s], r),
                     std::u16string_view(needle_.units), false, options_);
             case Needle::Form::Bytes:
-                return tavelin::holds<unsigned char>(
-                    rowText(panes_.moduleText[s].bytes, panes_.moduleLength[s], r),
-                    bytesOf(needle_.bytes), needle_.shiftJis, options_);
+                return holdsBytes(rowText(panes_.moduleText[s].bytes, panes_.moduleLength[s], r),
+                                  bytesOf(needle_.bytes), anchor_, needle_.shiftJis, options_);
             case Needle::Form::Captions: {
                 caption_.clear();
                 formatter_.appendAnsi(panes_, list_, row, caption_);
@@ -190,6 +262,7 @@ class ListSearch {
     const CodeList& list_;
     FindOptions options_;
     Needle needle_;
+    std::size_t anchor_ = 0;
     CaptionFormatter formatter_{8};
     std::string caption_;
 };

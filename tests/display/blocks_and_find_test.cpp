@@ -122,6 +122,13 @@ TEST(FindText, EncodingsAndDoubleByteCharacters) {
     EXPECT_EQ(hit->place.row, 1);  // "xA", not the katakana
     EXPECT_TRUE(rowHolds(t.panes, t.models.lists[1], 0, u"\u30A2", any));
     EXPECT_TRUE(rowHolds(t.panes, t.models.lists[0], 0, u"caf\u00E9", any));
+    // "x[" is found where it stands, not where 'x' and '[' are the trail bytes of two
+    // double-byte characters (83 78 and 83 5B).
+    Texts u("a\n", 1, "\x83x\x83[\nyx[\n", 2);
+    const auto bracket = findInLists(u.panes, u.models, u"x[", any, {0, -1}, true);
+    ASSERT_TRUE(bracket);
+    EXPECT_EQ(bracket->place.list, 1);
+    EXPECT_EQ(bracket->place.row, 1);
     // A character the code page lacks is in no Shift-JIS text.
     EXPECT_FALSE(rowHolds(t.panes, t.models.lists[1], 1, u"x\u00E9", any));
 }
