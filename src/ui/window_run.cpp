@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -22,6 +23,7 @@
 
 #include "app/program.h"
 #include "app/startup_options.h"
+#include "ui/find_bar.h"
 #include "ui/main_window.h"
 #include "ui/ui_strings.h"
 #include "ui/ui_texts.h"
@@ -148,6 +150,26 @@ void runScript(MainWindow& window, QStringList steps) {
         window.button(MainWindow::kExecute)->click();
     } else if (step == QLatin1String("signal")) {
         std::raise(SIGTERM);
+    } else if (step == QLatin1String("next-block")) {
+        window.nextBlock();
+    } else if (step.startsWith(QLatin1String("find:"))) {
+        window.openFind();
+        window.findBar()->field()->setText(step.mid(5));
+        window.find(true);
+    } else if (step.startsWith(QLatin1String("size:"))) {
+        const QStringList wh = step.mid(5).split(QLatin1Char('x'));
+        window.resize(wh.value(0).toInt(), wh.value(1).toInt());
+    } else if (step.startsWith(QLatin1String("shot:"))) {
+        // A picture of the window as it is painted now.
+        QApplication::processEvents();
+        if (!window.grab().save(step.mid(5))) {
+            std::fprintf(stderr, "tavelin: the picture %s could not be written\n",
+                         qPrintable(step.mid(5)));
+        }
+    } else if (step.startsWith(QLatin1String("wait:"))) {
+        const int ms = step.mid(5).toInt();
+        QTimer::singleShot(ms, &window, [&window, steps] { runScript(window, steps); });
+        return;
     } else {
         std::fprintf(stderr, "tavelin: unknown step \"%s\" in %s\n", qPrintable(step),
                      kScriptVariable);
