@@ -146,6 +146,17 @@ TEST(CommandLineHelp, HelpAndVersionPrintAndExitWithoutTouchingFiles) {
     EXPECT_FALSE(runner.program().exists("tavesyst.dat"));
     // "-help" is not the option: it is treated as any other argument (ignored).
     EXPECT_EQ(runner.run("-help /ml").out.find("Usage"), std::string::npos);
+
+    // The short forms print the same text, also where a window could be shown (the script ends a
+    // window that should not have opened, so a regression fails instead of hanging).
+    for (const char* shortForm : {"-h", "'-?'", "'/?'", "/aafter.c -h"}) {
+        const apptest::RunResult r =
+            runner.run(shortForm, "QT_QPA_PLATFORM=offscreen TAVELIN_UI_SCRIPT=end");
+        EXPECT_EQ(r.exitCode, 0) << shortForm;
+        EXPECT_EQ(r.out, help.out) << shortForm;
+        EXPECT_EQ(r.err, "") << shortForm;
+    }
+    EXPECT_FALSE(runner.program().exists("tavesyst.dat"));
 }
 
 }  // namespace
