@@ -20,6 +20,7 @@ expect() {
 expect ' \./usr/lib/tavelin/tavelin$' 'the program'
 expect ' \./usr/bin/tavelin -> \.\./lib/tavelin/tavelin$' 'the link /usr/bin/tavelin'
 expect ' \./usr/lib/tavelin/vaelsyst\.dat$' 'the counter settings'
+expect ' \./usr/lib/tavelin/tavesyst\.dat$' 'the default viewer settings'
 expect ' \./usr/share/applications/tavelin\.desktop$' 'the desktop entry'
 expect ' \./usr/share/icons/hicolor/scalable/apps/tavelin\.svg$' 'the icon'
 expect ' \./usr/share/man/man1/tavelin\.1' 'the manual page'
