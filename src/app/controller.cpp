@@ -399,8 +399,9 @@ void MainController::noteViewWithoutRules(std::int32_t kind) {
         }
         anyModule = true;
         // A module without a definition (the plain-text rules) has rules of no kind.
+        static const ExtensionDefinition noRules;
         const ExtensionDefinition* definition = session_.extensions.find(module->extensionNumber);
-        if (viewHasRules(kind, definition != nullptr ? *definition : ExtensionDefinition{})) {
+        if (viewHasRules(kind, definition != nullptr ? *definition : noRules)) {
             return;
         }
     }
