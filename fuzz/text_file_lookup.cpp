@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tavelin::ExtensionLookup lookup = tavelin::lookUpExtension(path, table);
     const bool found = lookup.outcome == tavelin::ExtensionLookup::Outcome::Found;
     if (found != (lookup.index >= 0 && lookup.index < table.extensionCount) ||
-        found != (tavelin::findExtensionForFile(path, table) == lookup.index) ||
+        tavelin::findExtensionForFile(path, table) != (found ? lookup.index : -1) ||
         (found && lookup.name.empty())) {
         __builtin_trap();
     }
