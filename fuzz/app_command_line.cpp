@@ -24,5 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         o.multiLaunch != tavelin::scanMultiLaunch(args)) {
         __builtin_trap();
     }
+    // The usage text is asked for only by an argument that is exactly one of its four forms.
+    const tavelin::InfoRequest info = tavelin::findInfoRequest(args);
+    if (info == tavelin::InfoRequest::Help && o.execMode && args.size() == 1) {
+        __builtin_trap();
+    }
     return 0;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Messages without a window: one line each on a stream, "tavelin: <message>".
+// Messages without a window: on a stream, "tavelin: " before every line of a message.
 
 #include <cstdio>
 #include <string_view>

@@ -26,12 +26,24 @@ class WindowProgress final : public MatchProgress {
     WindowPort& window_;
 };
 
-// A path given with /a or /b is opened only when it names something that is not a folder; a path
-// whose attributes cannot be read counts as a folder.
+// A path given with /a or /b that names a folder is passed over: there is no file to open. Any
+// other path is opened, so that a missing or unreadable file is reported with its reason instead
+// of leaving its side empty unnoticed.
 bool namesFolder(const std::string& path) {
     std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(path, ec);
-    return ec || !std::filesystem::exists(st) || std::filesystem::is_directory(st);
+    return std::filesystem::is_directory(path, ec);
+}
+
+// Whether every file named with /a or /b (other than a folder, which is passed over) is open.
+bool namedFilesOpened(const StartupOptions& options, const TextsRead& opened) {
+    const std::array<const std::string*, kSides> paths{&options.afterPath, &options.beforePath};
+    for (std::size_t side = 0; side < kSides; ++side) {
+        const std::string& path = *paths[side];
+        if (!path.empty() && !namesFolder(path) && !opened[side]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 class NoMessages final : public MessageSink {
@@ -306,7 +318,7 @@ DropDecision MainController::dropDecision(int list, std::span<const std::string>
     }
     std::error_code ec;
     if (std::filesystem::is_directory(paths.front(), ec)) {
-        decision.message = kMsgFolderDropped;
+        decision.message = std::string(kMsgFolderDropped) + "\n" + paths.front();
         return decision;
     }
     decision.kind = DropDecision::Kind::Open;
@@ -418,8 +430,10 @@ void MainController::noteViewWithoutRules(std::int32_t kind) {
             continue;
         }
         anyModule = true;
+        // A module without a definition (the plain-text rules) has rules of no kind.
+        static const ExtensionDefinition noRules;
         const ExtensionDefinition* definition = session_.extensions.find(module->extensionNumber);
-        if (definition != nullptr && viewHasRules(kind, *definition)) {
+        if (viewHasRules(kind, definition != nullptr ? *definition : noRules)) {
             return;
         }
     }
@@ -569,6 +583,9 @@ OpenFileHooks MainController::openHooks(bool show) {
     OpenFileHooks hooks;
     // The first activation sizes the tables itself once both files are open.
     hooks.sizeLineTables = show;
+    // The stand-alone edition opens any file; a file no definition fits gets the plain-text
+    // rules. The data-file edition keeps to the companion's definitions.
+    hooks.plainTextFallback = session_.noDataFile == 1;
     hooks.enterBusy = [this] {
         enterBusyState();
         listsWillChange();
@@ -685,6 +702,14 @@ Activation MainController::formActivate() {
     // Both are read at once; the texts just read stay for the reading in 8. and 9.
     const TextsRead justRead = openFromCommandLine();
     const bool opened = justRead[kAfter] || justRead[kBefore];
+    if (s.options.execMode && s.options.silent && !namedFilesOpened(s.options, justRead)) {
+        // The unattended run would count the other module as wholly new or deleted: it writes
+        // no report and ends with the loader's message.
+        unattendedReport_ = kReportFileNotOpened;
+        leaveBusyState();
+        closeWindow();
+        return Activation::ClosedUnattended;
+    }
 
     // 7. The text buffers and the line tables.
     listsWillChange();

@@ -118,7 +118,7 @@ struct CodeListMenuItems {
 // the one file opened into `side`.
 struct DropDecision {
     enum class Kind { Ignore, Message, Open } kind = Kind::Ignore;
-    std::string_view message;
+    std::string message;  // a dropped folder: the sentence, then the folder's path
     int side = kAfter;
 };
 
@@ -241,7 +241,8 @@ class MainController {
     int writeReport(const std::string& path);
 
     // The result of the unattended report step: 0 written, -1 no path could be built, -2 the
-    // file could not be written; 1 while no report step ran.
+    // file could not be written, kReportFileNotOpened a file named by /a or /b could not be
+    // opened (nothing was compared); 1 while no report step ran.
     int unattendedReportResult() const { return unattendedReport_; }
     // Where the unattended report was written (empty when it was not).
     const std::string& reportPath() const { return reportPath_; }
@@ -289,6 +290,9 @@ class MainController {
     bool closeRequested_ = false;
     bool closed_ = false;
 };
+
+// The unattended run's result when a file named by /a or /b could not be opened.
+inline constexpr int kReportFileNotOpened = -3;
 
 // openFile's answer while another operation runs.
 inline constexpr int kOpenRefusedBusy = -6;

@@ -13,6 +13,7 @@
 #include "app/console_message_sink.h"
 #include "app/controller.h"
 #include "app/startup.h"
+#include "app/startup_options.h"
 #include "platform/instance_lock.h"
 #include "platform/paths.h"
 
@@ -33,7 +34,7 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: tavelin [/exec] [/a<after-file>] [/b<before-file>] [/s] [/p<folder>] [/n<name>] [/r]\n"
     "               [/f<data-file>] [/ml]\n"
-    "       tavelin --help | --version\n"
+    "       tavelin --help | -h | -? | /? | --version\n"
     "\n"
     "Shows two versions of a source module side by side and counts the changed steps.\n"
     "\n"
@@ -56,15 +57,15 @@ constexpr std::string_view kUsage =
 
 int runProgram(std::span<const std::string_view> args, ProgramHost& host) {
     // What command-line users ask for first; nothing is locked, read or written for it.
-    for (std::string_view arg : args) {
-        if (arg == "--help") {
+    switch (findInfoRequest(args)) {
+        case InfoRequest::Help:
             std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
             return kExitOk;
-        }
-        if (arg == "--version") {
+        case InfoRequest::Version:
             std::puts("Tavelin 1.68E");
             return kExitOk;
-        }
+        case InfoRequest::None:
+            break;
     }
 
     // /ml decides the guard, so it is looked for before anything else.

@@ -20,9 +20,11 @@ void startupReading(Session& session) {
     // the stack.
     auto data = std::make_unique<DetailedData>();
 
-    // The viewer's own settings.
+    // The viewer's own settings: the per-user copy once there is one, else the program folder's
+    // (the bundled defaults on a first start). A missing file means the installation lost it.
     const DataFolders folders = session.dataFolders();
-    if (readViewerSettingsFile(session.viewerSettings, folders.settings()) != 0) {
+    if (readViewerSettingsFile(session.viewerSettings, folders.holding(kViewerSettingsFileName)) !=
+        0) {
         showUnlessSilent(session, kMsgSystemFileInvalid);
     }
 

@@ -34,6 +34,18 @@ std::string cutToField(std::string_view value, std::size_t maxBytes) {
     return std::string(value.substr(0, cut));
 }
 
+InfoRequest findInfoRequest(std::span<const std::string_view> args) {
+    for (std::string_view arg : args) {
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "/?") {
+            return InfoRequest::Help;
+        }
+        if (arg == "--version") {
+            return InfoRequest::Version;
+        }
+    }
+    return InfoRequest::None;
+}
+
 bool scanMultiLaunch(std::span<const std::string_view> args) {
     for (std::string_view arg : args) {
         if (equalsIgnoringCase(arg, "/ml")) {

@@ -24,6 +24,12 @@ struct StartupOptions {
     static constexpr std::size_t kMaxReportName = 9;
 };
 
+// What a command line asks for before anything else: the usage text ("--help", "-h", "-?" or "/?")
+// or the version ("--version"), each the whole argument, the first such argument deciding.
+// Nothing is locked, read or written for either.
+enum class InfoRequest { None, Help, Version };
+InfoRequest findInfoRequest(std::span<const std::string_view> args);
+
 // True when one of the arguments (argv[1..], program name excluded) is "/ml" in any case, the
 // whole argument. Done before anything else, since it decides the single-instance guard.
 bool scanMultiLaunch(std::span<const std::string_view> args);

@@ -26,18 +26,21 @@ struct DataFolders {
     // The folder the viewer settings are read from and written to.
     const std::string& settings() const { return user.empty() ? program : user; }
 
-    // The path the file `name` is read from: the per-user folder's when it has one, else the
-    // program folder's.
-    std::string find(std::string_view name) const {
+    // The folder the file `name` is read from: the per-user folder when it holds the file, else
+    // the program folder. So the viewer settings of a new user's first start come from the copy
+    // bundled in the program folder, and are saved into the per-user folder at exit.
+    const std::string& holding(std::string_view name) const {
         if (!user.empty()) {
-            std::string path = joinPath(user, name);
             std::error_code ec;
-            if (std::filesystem::is_regular_file(path, ec)) {
-                return path;
+            if (std::filesystem::is_regular_file(joinPath(user, name), ec)) {
+                return user;
             }
         }
-        return joinPath(program, name);
+        return program;
     }
+
+    // The path the file `name` is read from (in the folder holding() names).
+    std::string find(std::string_view name) const { return joinPath(holding(name), name); }
 };
 
 }  // namespace tavelin

@@ -11,6 +11,11 @@
 
 namespace tavelin {
 
+// The extension number of a module that no definition fits, opened in the stand-alone edition
+// with the plain-text rules: no comments, no literals, every line that holds more than white
+// space is a step. No slot has this number, so the analysis finds no rules for it.
+inline constexpr std::int32_t kPlainTextRules = -1;
+
 struct ExtensionTable {
     // Slots 0..extensionCount-1 hold the loaded definitions, in [EXTFILE] list order.
     std::array<ExtensionDefinition, kMaxExtensions> definitions;

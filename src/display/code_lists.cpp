@@ -5,6 +5,7 @@
 #include <limits>
 #include <span>
 
+#include "datafiles/extension_table.h"
 #include "platform/codepage.h"
 #include "platform/parallel.h"
 #include "text/text_rules.h"
@@ -82,7 +83,7 @@ void walkSide(std::vector<Unit>& units, std::int64_t length, int side, const Mod
 }
 
 std::string headingPrefix(const CodeList& list) {
-    return list.title + "<" + list.encoding + ">[";
+    return list.title + "<" + list.encoding + ">" + (list.plainText ? "<plain text>" : "") + "[";
 }
 
 }  // namespace
@@ -141,6 +142,7 @@ void setHeading(CodeList& list, int side, const ModulePanes& panes) {
     list.hasModule = module != nullptr;
     list.encoding = module != nullptr ? encodingName(*module) : std::string();
     list.path = module != nullptr ? module->path : std::string();
+    list.plainText = module != nullptr && module->extensionNumber == kPlainTextRules;
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ struct CodeList {
     std::string encoding;
     std::string path;
     bool hasModule = false;
+    bool plainText = false;  // the module has no definition: the plain-text rules apply
     std::string hint;
     std::vector<CodeRow> rows;
 
@@ -45,8 +46,9 @@ struct CodeList {
                    ? rows[static_cast<std::size_t>(r)]
                    : CodeRow{0, 0, -1, LineStatus::Same};
     }
-    // "After change<UTF-8>[path]" ("After change" alone without a module): in the system code
-    // page for the report, and in Unicode for the window.
+    // "After change<UTF-8>[path]" ("After change" alone without a module; "After change<UTF-8>
+    // <plain text>[path]" for a module read with the plain-text rules): in the system code page
+    // for the report, and in Unicode for the window.
     std::string headingAnsi() const;
     std::u16string headingUnicode() const;
 };

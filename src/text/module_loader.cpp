@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -487,44 +489,137 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     return kLoadOk;
 }
 
-int findExtensionForFile(std::string_view path, const ExtensionTable& table) {
+ExtensionLookup lookUpExtension(std::string_view path, const ExtensionTable& table) {
+    ExtensionLookup lookup;
     const std::string name = fileNameOf(path);
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot + 1 == name.size()) {
-        return -1;
+    lookup.wholeName = dot == std::string::npos || dot + 1 == name.size();
+    lookup.name = lookup.wholeName ? name : name.substr(dot + 1);
+    if (lookup.name.empty()) {
+        return lookup;
     }
-    const std::string_view extension = std::string_view(name).substr(dot + 1);
     const int count = std::clamp<std::int32_t>(table.extensionCount, 0, kMaxExtensions);
     for (int i = 0; i < count; ++i) {
         const ExtensionDefinition& def = table.definitions[static_cast<std::size_t>(i)];
-        if (!equalsIgnoreCase(def.name, extension)) {
+        if (!equalsIgnoreCase(def.name, lookup.name)) {
             continue;
         }
         for (const std::string& pattern : def.excludedFiles) {
             // An empty pattern would refuse every file; it excludes nothing.
             if (!pattern.empty() && containsIgnoreCase(name, pattern)) {
-                return -1;
+                lookup.outcome = ExtensionLookup::Outcome::Excluded;
+                lookup.pattern = pattern;
+                return lookup;
             }
         }
-        return i;
+        lookup.outcome = ExtensionLookup::Outcome::Found;
+        lookup.index = i;
+        return lookup;
     }
-    return -1;
+    return lookup;
 }
+
+int findExtensionForFile(std::string_view path, const ExtensionTable& table) {
+    return lookUpExtension(path, table).index;
+}
+
+namespace {
+
+std::string systemReason(std::errc code) {
+    return std::make_error_code(code).message();
+}
+
+// Why openModuleFile failed for `path`, looked for again now.
+std::string openFailureReason(const std::string& path, int code) {
+    if (path.size() > kMaxPath) {
+        return "the path is longer than " + std::to_string(kMaxPath) + " characters";
+    }
+    if (code == kLoadNoMemory) {
+        return systemReason(std::errc::not_enough_memory);
+    }
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
+    if (st.type() == std::filesystem::file_type::not_found) {
+        return systemReason(std::errc::no_such_file_or_directory);
+    }
+    if (ec) {
+        return ec.message();
+    }
+    if (std::filesystem::is_directory(st)) {
+        return systemReason(std::errc::is_a_directory);
+    }
+    if (!std::filesystem::is_regular_file(st)) {
+        return "not a regular file";
+    }
+    const std::int64_t size = regularFileSize(path);
+    if (size > kMaxModuleFileSize) {
+        return "the file is larger than " + std::to_string(kMaxModuleFileSize) + " bytes";
+    }
+    if (code == kLoadEmptyModule) {
+        return size == 0 ? "the file is empty" : "the file holds a single byte";
+    }
+    errno = 0;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+    } else if (errno != 0) {
+        return std::generic_category().message(errno);
+    }
+    if (code == kLoadIncomplete) {
+        return "the file could not be read completely (did it change?)";
+    }
+    return "the file could not be read";
+}
+
+}  // namespace
+
+std::string openFailureMessage(const std::string& path, int code) {
+    return std::string(kMsgCannotOpen) + "\n" + path + ": " + openFailureReason(path, code);
+}
+
+std::string noDefinitionMessage(const std::string& path, const ExtensionLookup& lookup) {
+    std::string reason;
+    if (lookup.outcome == ExtensionLookup::Outcome::Excluded) {
+        reason = "the definition for \"" + lookup.name + "\" excludes names containing \"" +
+                 lookup.pattern + "\"";
+    } else if (lookup.wholeName) {
+        reason = "the name has no extension and no definition is named \"" + lookup.name + "\"";
+    } else {
+        reason = "no definition for the extension \"" + lookup.name + "\"";
+    }
+    return std::string(kMsgNoExtensionInfo) + "\n" + path + ": " + reason;
+}
+
+namespace {
+
+// The extension number a file opens with: its definition's slot, or the plain-text rules when
+// the caller allows them and no definition fits; none when the file is refused.
+std::optional<std::int32_t> openingRules(const ExtensionLookup& lookup, bool plainTextFallback) {
+    if (lookup.outcome == ExtensionLookup::Outcome::Found) {
+        return lookup.index;
+    }
+    if (lookup.outcome == ExtensionLookup::Outcome::NoDefinition && plainTextFallback) {
+        return kPlainTextRules;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
                      const ExtensionTable& table, const CounterSettings& settings,
                      MessageSink& sink, const OpenFileHooks& hooks) {
-    const int index = findExtensionForFile(path, table);
-    if (index < 0) {
-        sink.showMessage(kMsgNoExtensionInfo);
+    const ExtensionLookup lookup = lookUpExtension(path, table);
+    const std::optional<std::int32_t> rules = openingRules(lookup, hooks.plainTextFallback);
+    if (!rules) {
+        sink.showMessage(noDefinitionMessage(path, lookup));
         return kLoadNoExtension;
     }
     if (hooks.enterBusy) {
         hooks.enterBusy();
     }
-    const int result = openModuleFile(panes, side, path, index, settings, hooks.sizeLineTables);
+    const int result = openModuleFile(panes, side, path, *rules, settings, hooks.sizeLineTables);
     if (result != kLoadOk) {
-        sink.showMessage(kMsgCannotOpen);
+        sink.showMessage(openFailureMessage(path, result));
     } else if (hooks.onOpened) {
         hooks.onOpened();
     }
@@ -540,13 +635,15 @@ std::array<int, kSides> openFilesIntoPanes(ModulePanes& panes,
                                            const CounterSettings& settings, MessageSink& sink,
                                            const OpenFileHooks& hooks) {
     std::array<int, kSides> results{kLoadOk, kLoadOk};
-    std::array<std::int32_t, kSides> index{-1, -1};
+    std::array<ExtensionLookup, kSides> lookups;
+    std::array<std::optional<std::int32_t>, kSides> rules;
     for (std::size_t s = 0; s < kSides; ++s) {
         if (paths[s].empty()) {
             continue;
         }
-        index[s] = findExtensionForFile(paths[s], table);
-        if (index[s] < 0) {
+        lookups[s] = lookUpExtension(paths[s], table);
+        rules[s] = openingRules(lookups[s], hooks.plainTextFallback);
+        if (!rules[s]) {
             results[s] = kLoadNoExtension;
         } else if (hooks.enterBusy) {
             hooks.enterBusy();
@@ -555,20 +652,20 @@ std::array<int, kSides> openFilesIntoPanes(ModulePanes& panes,
     // The two sides touch only their own pane.
     forBothSides([&](int side) {
         const auto s = static_cast<std::size_t>(side);
-        if (!paths[s].empty() && index[s] >= 0) {
-            results[s] = openModuleFile(panes, side, paths[s], index[s], settings, false);
+        if (!paths[s].empty() && rules[s]) {
+            results[s] = openModuleFile(panes, side, paths[s], *rules[s], settings, false);
         }
     });
     for (std::size_t s = 0; s < kSides; ++s) {
         if (paths[s].empty()) {
             continue;
         }
-        if (index[s] < 0) {
-            sink.showMessage(kMsgNoExtensionInfo);
+        if (!rules[s]) {
+            sink.showMessage(noDefinitionMessage(paths[s], lookups[s]));
             continue;
         }
         if (results[s] != kLoadOk) {
-            sink.showMessage(kMsgCannotOpen);
+            sink.showMessage(openFailureMessage(paths[s], results[s]));
         } else if (hooks.onOpened) {
             hooks.onOpened();
         }

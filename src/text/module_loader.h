@@ -101,10 +101,34 @@ inline int openBeforeFile(ModulePanes& panes, const std::string& path, std::int3
     return openModuleFile(panes, kBefore, path, extensionIndex, settings);
 }
 
-// The extension index for a file chosen by hand: the definition whose name equals the file's
-// extension (case-insensitively, first in table order), or -1 when there is none or the file
-// name contains one of that definition's excluded patterns.
+// How the definition for a file chosen by hand was looked for. The file's extension is the part
+// of its name after the last dot; a name without a dot, or ending in the dot, has none and is
+// looked up by the whole name instead (so "Makefile" finds the definition named "makefile").
+// Names compare without regard to case; the first equal definition in table order is taken.
+struct ExtensionLookup {
+    enum class Outcome {
+        Found,         // index is the definition's slot
+        NoDefinition,  // no definition has the name looked for
+        Excluded,      // the file name contains one of the found definition's excluded patterns
+    };
+    Outcome outcome = Outcome::NoDefinition;
+    int index = -1;
+    std::string name;  // the extension, or the whole file name when there is none
+    bool wholeName = false;
+    std::string pattern;  // Excluded: the pattern the file name contains
+};
+ExtensionLookup lookUpExtension(std::string_view path, const ExtensionTable& table);
+
+// The extension index for a file chosen by hand (lookUpExtension's), or -1 when no definition
+// fits or the file name contains one of that definition's excluded patterns.
 int findExtensionForFile(std::string_view path, const ExtensionTable& table);
+
+// The messages of opening a file by hand: the fixed sentence, then on a second line the path and
+// why (the system's reason where there is one: "No such file or directory", "Permission
+// denied", ...). openFailureMessage is for a failed openModuleFile result `code`; it looks at the
+// path again to tell the reason.
+std::string openFailureMessage(const std::string& path, int code);
+std::string noDefinitionMessage(const std::string& path, const ExtensionLookup& lookup);
 
 // What the window does around opening a file: enterBusy before it, onOpened after a successful
 // open (reload and show, warning lists), leaveBusy at the end. Empty functions are skipped.
@@ -114,11 +138,16 @@ struct OpenFileHooks {
     std::function<void()> leaveBusy;
     // False when the caller allocates the line tables itself after opening.
     bool sizeLineTables = true;
+    // True in the stand-alone edition: a file that no definition fits opens with the plain-text
+    // rules (kPlainTextRules) instead of being refused. A file its definition excludes is still
+    // refused.
+    bool plainTextFallback = false;
 };
 
 // The user-level entry for the file menus, dropped files and /a, /b: finds the extension
 // definition, refuses unsuitable files with a message, opens the file into the pane and reports
-// a failure. Returns kLoadNoExtension when refused, else the openModuleFile result.
+// a failure (the messages name the path and the reason). Returns kLoadNoExtension when refused,
+// else the openModuleFile result.
 int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
                      const ExtensionTable& table, const CounterSettings& settings,
                      MessageSink& sink, const OpenFileHooks& hooks = {});

@@ -180,6 +180,10 @@ void runScript(MainWindow& window, QStringList steps) {
 }  // namespace
 
 bool windowWanted(std::span<const std::string_view> args) {
+    // The usage text and the version are printed without a window.
+    if (findInfoRequest(args) != InfoRequest::None) {
+        return false;
+    }
     const StartupOptions options = parseCommandLine(args);
     if (options.execMode && options.silent) {
         return false;

@@ -10,9 +10,9 @@
 
 namespace tavelin::ui {
 
-// Whether the command line asks for the window: not for the unattended run (/exec with /s), and
-// not when there is no display to show it on (no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM),
-// where the run without a window takes over.
+// Whether the command line asks for the window: not for the usage text or the version, not for
+// the unattended run (/exec with /s), and not when there is no display to show it on (no
+// DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM), where the run without a window takes over.
 bool windowWanted(std::span<const std::string_view> args);
 
 class Application;

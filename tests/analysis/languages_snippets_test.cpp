@@ -340,6 +340,28 @@ TEST(YamlLanguage, HashInsideValues) {
               "url: http://h/#x\nkey: a#b\ns: '#'\n");
 }
 
+// The text and configuration formats: what each keeps for the comparison.
+TEST(TextFormats, CommentsGoAndValuesStay) {
+    // INI and Dockerfile comments stand in column 1; later a ";" or "#" belongs to the value.
+    EXPECT_EQ(analyse("ini", "; gone\n#gone\nk=a;b ; kept\n c=#fff\n").text,
+              "k=a;b ; kept\n c=#fff\n");
+    EXPECT_EQ(analyse("dockerfile", "# syntax=x\nRUN echo \"#1\" # kept\n#gone\n").text,
+              "RUN echo \"#1\" # kept\n");
+    // TOML: "#" anywhere outside its four string forms.
+    EXPECT_EQ(
+        analyse("toml", "a = \"#\" # gone\nb = '#'#gone\nc = \"\"\"#\"\"\"\nd = '''#'''\n").text,
+        "a = \"#\"\nb = '#'\nc = \"\"\"#\"\"\"\nd = '''#'''\n");
+    // JSON with comments: markers inside strings stay.
+    EXPECT_EQ(analyse("json", "{\"u\": \"http://x/*y*/\", // gone\n/* gone */\"v\": 1}\n").text,
+              "{\"u\": \"http://x/*y*/\",\n\"v\": 1}\n");
+    EXPECT_EQ(analyse("md", "# Title\n<!-- gone\ngone -->\ntext <!-- gone -->\n").text,
+              "# Title\ntext\n");
+    EXPECT_EQ(analyse("makefile", "A = \\# kept\n# gone\n").text, "A = \\# kept\n");
+    // Plain text and CSV: only blank lines go.
+    EXPECT_EQ(analyse("txt", "# a\n\n  \n// b\n").text, "# a\n// b\n");
+    EXPECT_EQ(analyse("csv", "a,\"# b\"\n\n").steps, 1);
+}
+
 TEST(PhpLanguage, HereDocumentsAndAttributes) {
     const Counted c = analyse("php",
                               "<?php\n"

@@ -74,6 +74,9 @@ class RecordingWindow final : public WindowPort {
     void selectorsAndFontSet(const Session&) override { events.emplace_back("setup"); }
     void progress(int) override {}
     void showDataMonitor(const Session&) override { events.emplace_back("monitor"); }
+    void showStatus(std::string_view text) override {
+        events.push_back("status:" + std::string(text));
+    }
     ViewerSettings::WindowRect windowRect() const override { return {11, 22, 633, 944}; }
     void close() override {
         notDuringWork();
@@ -427,32 +430,91 @@ TEST_F(ControllerTest, SelectorsOutOfRangeAreLeftWithoutSelection) {
     EXPECT_EQ(window_.count("setup"), 1);
 }
 
-TEST_F(ControllerTest, CommandLinePathsThatAreFoldersOrMissingAreSkippedQuietly) {
+TEST_F(ControllerTest, CommandLinePathsThatAreFoldersAreSkippedQuietlyMissingOnesReported) {
     standAlone();
     std::filesystem::create_directory(program_.file("folder.c"));
     session_->options.afterPath = "folder.c";
-    session_->options.beforePath = "missing.c";
+    session_->options.beforePath.clear();
     EXPECT_EQ(controller().formActivate(), Activation::Shown);
     EXPECT_TRUE(window_.messages.empty());
     EXPECT_EQ(session_->panes.module(kAfter), nullptr);
-    EXPECT_EQ(session_->panes.module(kBefore), nullptr);
     EXPECT_EQ(session_->viewState, ViewState::Plain);  // nothing opened: no comparison
 }
 
-TEST_F(ControllerTest, CommandLineFileWithoutDefinitionShowsTheLoaderMessage) {
+TEST_F(ControllerTest, AMissingCommandLineFileIsReportedAndTheWindowShowsTheOther) {
     standAlone();
+    session_->options.beforePath = "missing.c";
+    session_->options.silent = true;  // not suppressed: it is a message of opening a file
+    EXPECT_EQ(controller().formActivate(), Activation::Shown);
+    EXPECT_EQ(window_.messages, std::vector<std::string>{"The file can not be opened.\n"
+                                                         "missing.c: No such file or directory"});
+    EXPECT_EQ(session_->panes.module(kBefore), nullptr);
+    // The window then does what it always did: the after file alone, compared as it stands.
+    EXPECT_EQ(session_->viewState, ViewState::Comparison);
+    EXPECT_EQ(counts().newSteps, 28);
+}
+
+TEST_F(ControllerTest, UnattendedRunEndsWithoutAReportWhenANamedFileCannotBeOpened) {
+    standAlone();
+    session_->options.execMode = true;
+    session_->options.silent = true;
+    session_->options.afterPath = "missing.c";
+    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
+    EXPECT_EQ(controller().unattendedReportResult(), kReportFileNotOpened);
+    EXPECT_EQ(window_.messages.size(), 1U);
+    EXPECT_TRUE(controller().closed());
+    EXPECT_TRUE(controller().reportPath().empty());
+}
+
+TEST_F(ControllerTest, UnattendedRunPassesOverAFolderAsBefore) {
+    standAlone();
+    std::filesystem::create_directory(program_.file("folder"));
+    session_->options.execMode = true;
+    session_->options.silent = true;
+    session_->options.beforePath = "folder";
+    EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
+    EXPECT_EQ(controller().unattendedReportResult(), 0);
+    EXPECT_TRUE(window_.messages.empty());
+}
+
+TEST_F(ControllerTest, AFileNoDefinitionFitsOpensAsPlainTextInTheStandAloneEditionOnly) {
+    standAlone();
+    program_.write("notes.txt", "text\n\n  \n/* counted */\n");
+    session_->options.afterPath = "notes.txt";
+    session_->options.beforePath.clear();
+    controller().formActivate();
+    EXPECT_TRUE(window_.messages.empty());
+    ASSERT_NE(session_->panes.module(kAfter), nullptr);
+    EXPECT_EQ(session_->panes.module(kAfter)->extensionNumber, kPlainTextRules);
+    EXPECT_TRUE(leftList().plainText);
+    EXPECT_NE(leftList().headingAnsi().find("><plain text>["), std::string::npos);
+    // Compared as it stands every line counts; in the step comparison every line that holds
+    // more than white space is a step.
+    EXPECT_EQ(counts().newSteps, 4);
+    controller().execute(kKindStepComparison, 0);
+    EXPECT_EQ(counts().newSteps, 2);
+    // A view of a kind the plain rules have nothing for says so; one that needs no rules not.
+    window_.events.clear();
+    controller().execute(kKindComments, 0);
+    EXPECT_EQ(window_.count("status:Nothing to remove for this language."), 1);
+    window_.events.clear();
+    controller().execute(kKindDelimiters, 0);
+    EXPECT_EQ(window_.count("status:Nothing to remove for this language."), 0);
+}
+
+TEST_F(ControllerTest, CommandLineFileWithoutDefinitionIsRefusedInTheDataFileEdition) {
+    dataFileMode();
     program_.write("notes.txt", "text\n");
     session_->options.afterPath = "notes.txt";
     session_->options.silent = true;  // not suppressed: it is a message of opening a file
     controller().formActivate();
     ASSERT_EQ(window_.messages.size(), 1U);
     EXPECT_EQ(window_.messages[0],
-              "The file doesn't open it because there is no extension information.");
-    EXPECT_EQ(session_->panes.module(kAfter), nullptr);
-    EXPECT_NE(session_->panes.module(kBefore), nullptr);
-    // The before file alone: a current-state comparison of one module.
-    EXPECT_EQ(session_->viewState, ViewState::Comparison);
-    EXPECT_EQ(counts().deletedSteps, 28);
+              "The file doesn't open it because there is no extension information.\n"
+              "notes.txt: no definition for the extension \"txt\"");
+    // The data file's module stays.
+    ASSERT_NE(session_->panes.module(kAfter), nullptr);
+    EXPECT_EQ(session_->panes.module(kAfter)->path, "after.c");
 }
 
 TEST_F(ControllerTest, OpeningAndClearingPanesShowThePlainTexts) {
@@ -466,7 +528,8 @@ TEST_F(ControllerTest, OpeningAndClearingPanesShowThePlainTexts) {
               (std::vector<std::string>{"disable", "lists", "warnings", "enable+menus"}));
     EXPECT_EQ(leftList().rowCount(), 28);
     EXPECT_EQ(controller().openFile(kBefore, "gone.c"), kLoadCannotOpen);
-    EXPECT_EQ(window_.messages.back(), "The file can not be opened.");
+    EXPECT_EQ(window_.messages.back(),
+              "The file can not be opened.\ngone.c: No such file or directory");
     controller().clearPane(kAfter);
     EXPECT_EQ(session_->panes.module(kAfter), nullptr);
     EXPECT_EQ(leftList().rowCount(), 0);
@@ -499,7 +562,8 @@ TEST_F(ControllerTest, TheViewsRulesForMenusDropsAndTextSaves) {
     EXPECT_EQ(controller().dropDecision(1, one).kind, DropDecision::Kind::Open);
     EXPECT_EQ(controller().dropDecision(1, one).side, kBefore);
     EXPECT_EQ(controller().dropDecision(0, two).message, kMsgNotOneFile);
-    EXPECT_EQ(controller().dropDecision(0, folder).message, kMsgFolderDropped);
+    EXPECT_EQ(controller().dropDecision(0, folder).message,
+              std::string(kMsgFolderDropped) + "\n" + program_.path());
     session_->viewerSettings.listChg = 1;
     EXPECT_EQ(controller().dropDecision(1, one).side, kAfter);
     session_->noDataFile = 0;

@@ -19,6 +19,15 @@ namespace {
 
 using apptest::TempFolder;
 
+class RecordingMessages final : public MessageSink {
+  public:
+    explicit RecordingMessages(std::vector<std::string>& shown) : shown_(shown) {}
+    void showMessage(std::string_view text) override { shown_.emplace_back(text); }
+
+  private:
+    std::vector<std::string>& shown_;
+};
+
 class InstalledTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -66,6 +75,43 @@ TEST_F(InstalledTest, ViewerSettingsLiveInTheUserFolderMadeByTheFirstSave) {
         return 0;
     });
     EXPECT_TRUE(program_.exists("tavesyst.dat"));
+}
+
+// A new user of an installed copy: the bundled settings are read without a message and the
+// user's own copy is written at exit; the bundled file stays as it was.
+TEST_F(InstalledTest, FirstStartOfANewUserReadsTheBundledSettings) {
+    const std::string bundled = "[TAB_NO]\r\n1\r\n[FONT_SIZE]\r\n12\r\n";
+    program_.write("tavesyst.dat", bundled);
+    std::vector<std::string> shown;
+    RecordingMessages messages(shown);
+    int tab = -1;
+    int points = -1;
+    ProgramHost host;
+    host.messages = &messages;
+    host.programFolder = program_.path();
+    host.workFolder = program_.path();
+    host.programFolderWritable = false;
+    host.userFolder = user_.file("config/tavelin");
+    host.controller = [&](Session& s) {
+        tab = s.viewerSettings.tabNo;
+        points = s.viewerSettings.fontSize;
+        s.viewerSettings.tabNo = 0;
+        return 0;
+    };
+    EXPECT_EQ(runProgram({}, host), kExitOk);
+    EXPECT_EQ(shown, std::vector<std::string>{});
+    EXPECT_EQ(tab, 1);
+    EXPECT_EQ(points, 12);
+    EXPECT_EQ(program_.read("tavesyst.dat"), bundled);
+    ASSERT_TRUE(user_.exists("config/tavelin/tavesyst.dat"));
+    EXPECT_EQ(user_.read("config/tavelin/tavesyst.dat").rfind("[TAB_NO]\r\n0\r\n", 0), 0U);
+
+    // An installation that lost its file says so, once, and runs with the defaults.
+    std::filesystem::remove(program_.file("tavesyst.dat"));
+    std::filesystem::remove(user_.file("config/tavelin/tavesyst.dat"));
+    EXPECT_EQ(runProgram({}, host), kExitOk);
+    EXPECT_EQ(shown, std::vector<std::string>{"System file is invalid."});
+    EXPECT_EQ(tab, 2);
 }
 
 TEST_F(InstalledTest, FilesInTheUserFolderTakePrecedenceOverTheBundledOnes) {
@@ -146,6 +192,17 @@ TEST(CommandLineHelp, HelpAndVersionPrintAndExitWithoutTouchingFiles) {
     EXPECT_FALSE(runner.program().exists("tavesyst.dat"));
     // "-help" is not the option: it is treated as any other argument (ignored).
     EXPECT_EQ(runner.run("-help /ml").out.find("Usage"), std::string::npos);
+
+    // The short forms print the same text, also where a window could be shown (the script ends a
+    // window that should not have opened, so a regression fails instead of hanging).
+    for (const char* shortForm : {"-h", "'-?'", "'/?'", "/aafter.c -h"}) {
+        const apptest::RunResult r =
+            runner.run(shortForm, "QT_QPA_PLATFORM=offscreen TAVELIN_UI_SCRIPT=end");
+        EXPECT_EQ(r.exitCode, 0) << shortForm;
+        EXPECT_EQ(r.out, help.out) << shortForm;
+        EXPECT_EQ(r.err, "") << shortForm;
+    }
+    EXPECT_FALSE(runner.program().exists("tavesyst.dat"));
 }
 
 }  // namespace

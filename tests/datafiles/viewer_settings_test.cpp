@@ -196,6 +196,18 @@ TEST(ViewerSettingsWrite, FailuresKeepThePreviousFile) {
 #endif
 }
 
+// The program folder ships the settings a first start would write, so that no start of a fresh
+// build or installation finds the file missing, and reading it changes nothing.
+TEST(ViewerSettingsBundled, TheShippedFileHoldsTheStartUpDefaults) {
+    const std::string shipped = fileText(std::string(TAVELIN_SOURCE_DIR) + "/data/tavesyst.dat");
+    EXPECT_EQ(shipped, toTextMode(formatViewerSettings(ViewerSettings{})));
+    ViewerSettings read;
+    read.tabNo = 0;
+    read.fontChar = 0;
+    EXPECT_EQ(readViewerSettings(read, shipped), 0);
+    EXPECT_EQ(formatViewerSettings(read), formatViewerSettings(ViewerSettings{}));
+}
+
 TEST(ViewerSettingsAccessors, TabWidths) {
     EXPECT_EQ(ViewerSettings::tabWidthForChoice(0), 2);
     EXPECT_EQ(ViewerSettings::tabWidthForChoice(1), 4);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -315,6 +319,11 @@ TEST_F(LoaderFiles, OpenFileIntoPaneFindsExtensionAndReports) {
     EXPECT_EQ(findExtensionForFile("/x/prog.CoB", table), 0);
     EXPECT_EQ(findExtensionForFile("/x/readme", table), -1);
     EXPECT_EQ(findExtensionForFile("/x/file.", table), -1);
+    // A name without an extension is looked up whole; one with an extension never is.
+    EXPECT_EQ(findExtensionForFile("/x/COB", table), 0);
+    EXPECT_EQ(findExtensionForFile("/x/cob.", table), -1);
+    EXPECT_EQ(findExtensionForFile("/x/cob.txt", table), -1);
+    EXPECT_EQ(findExtensionForFile("/x/.cob", table), 0);  // a leading dot starts the extension
     EXPECT_EQ(findExtensionForFile("/x.c/readme", table), -1);  // the dot of a folder
     EXPECT_EQ(findExtensionForFile("/x/a.cc", table), -1);      // whole-name comparison
     EXPECT_EQ(findExtensionForFile("/x/mytest_a.c", table), -1);
@@ -337,12 +346,20 @@ TEST_F(LoaderFiles, OpenFileIntoPaneFindsExtensionAndReports) {
                                hooks),
               kLoadNoExtension);
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(sink.messages, std::vector<std::string>(2, std::string(kMsgNoExtensionInfo)));
+    // The sentence, then the path and why.
+    EXPECT_EQ(sink.messages,
+              (std::vector<std::string>{
+                  std::string(kMsgNoExtensionInfo) + "\n" + (dir_ / "readme").string() +
+                      ": the name has no extension and no definition is named \"readme\"",
+                  std::string(kMsgNoExtensionInfo) + "\n" + (dir_ / "mytest_a.c").string() +
+                      ": the definition for \"c\" excludes names containing \"test\""}));
 
     sink.messages.clear();
     EXPECT_EQ(openFileIntoPane(panes_, kAfter, write("one.c", "x"), table, settings_, sink, hooks),
               kLoadEmptyModule);
-    EXPECT_EQ(sink.messages, std::vector<std::string>{std::string(kMsgCannotOpen)});
+    EXPECT_EQ(sink.messages, std::vector<std::string>{std::string(kMsgCannotOpen) + "\n" +
+                                                      (dir_ / "one.c").string() +
+                                                      ": the file holds a single byte"});
     EXPECT_EQ(calls, (std::vector<std::string>{"enter", "leave"}));
 
     sink.messages.clear();
@@ -369,7 +386,8 @@ TEST_F(LoaderFiles, BothCommandLineFilesOpenAtOnceWithTheMessagesInOrder) {
     auto results = openFilesIntoPanes(panes_, {write("readme", "x\n"), write("b.c", "int b;\n")},
                                       table, settings_, sink, hooks);
     EXPECT_EQ(results, (std::array<int, kSides>{kLoadNoExtension, kLoadOk}));
-    EXPECT_EQ(sink.messages, std::vector<std::string>{std::string(kMsgNoExtensionInfo)});
+    ASSERT_EQ(sink.messages.size(), 1U);
+    EXPECT_EQ(sink.messages[0].rfind(std::string(kMsgNoExtensionInfo) + "\n", 0), 0U);
     EXPECT_EQ(calls, (std::vector<std::string>{"enter", "opened", "leave"}));
     EXPECT_FALSE(panes_.present[kAfter]);
     EXPECT_TRUE(panes_.present[kBefore]);
@@ -380,12 +398,65 @@ TEST_F(LoaderFiles, BothCommandLineFilesOpenAtOnceWithTheMessagesInOrder) {
     results = openFilesIntoPanes(panes_, {(dir_ / "missing.c").string(), "b.txt"}, table, settings_,
                                  sink, {});
     EXPECT_EQ(results, (std::array<int, kSides>{kLoadCannotOpen, kLoadNoExtension}));
-    EXPECT_EQ(sink.messages, (std::vector<std::string>{std::string(kMsgCannotOpen),
-                                                       std::string(kMsgNoExtensionInfo)}));
+    EXPECT_EQ(sink.messages, (std::vector<std::string>{
+                                 std::string(kMsgCannotOpen) + "\n" +
+                                     (dir_ / "missing.c").string() + ": No such file or directory",
+                                 std::string(kMsgNoExtensionInfo) +
+                                     "\nb.txt: no definition for the extension \"txt\""}));
     sink.messages.clear();
     results = openFilesIntoPanes(panes_, {"", ""}, table, settings_, sink, hooks);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_TRUE(panes_.present[kBefore]);
+}
+
+// The stand-alone edition opens a file that no definition fits with the plain-text rules; a file
+// its definition excludes stays refused.
+TEST_F(LoaderFiles, PlainTextRulesForFilesNoDefinitionFits) {
+    ExtensionTable table;
+    table.extensionCount = 1;
+    table.definitions[0].name = "c";
+    table.definitions[0].excludedFiles = {"test"};
+    OpenFileHooks hooks;
+    hooks.plainTextFallback = true;
+    RecordingSink sink;
+    EXPECT_EQ(openFileIntoPane(panes_, kAfter, write("LICENSE", "MIT\r\n\r\nx\r\n"), table,
+                               settings_, sink, hooks),
+              kLoadOk);
+    EXPECT_EQ(panes_.descriptors[kAfter].extensionNumber, kPlainTextRules);
+    EXPECT_EQ(table.find(kPlainTextRules), nullptr);
+    const auto results =
+        openFilesIntoPanes(panes_, {write("notes.xyz", "a\r\n"), write("test_b.c", "b\r\n")}, table,
+                           settings_, sink, hooks);
+    EXPECT_EQ(results, (std::array<int, kSides>{kLoadOk, kLoadNoExtension}));
+    EXPECT_EQ(panes_.descriptors[kAfter].extensionNumber, kPlainTextRules);
+    ASSERT_EQ(sink.messages.size(), 1U);
+    EXPECT_NE(sink.messages[0].find("excludes names containing \"test\""), std::string::npos);
+    EXPECT_FALSE(panes_.present[kBefore]);
+}
+
+// The second line of "The file can not be opened." says what is wrong with the path.
+TEST_F(LoaderFiles, OpenFailuresNameThePathAndTheReason) {
+    auto reasonFor = [&](const std::string& path) {
+        const int code = openAfterFile(panes_, path, 0, settings_);
+        EXPECT_NE(code, kLoadOk) << path;
+        const std::string message = openFailureMessage(path, code);
+        EXPECT_EQ(message.rfind(std::string(kMsgCannotOpen) + "\n" + path + ": ", 0), 0U);
+        return message.substr(kMsgCannotOpen.size() + 1 + path.size() + 2);
+    };
+    EXPECT_EQ(reasonFor((dir_ / "gone.c").string()), "No such file or directory");
+    EXPECT_EQ(reasonFor((dir_ / "gone" / "a.c").string()), "No such file or directory");
+    EXPECT_EQ(reasonFor(dir_.string()), "Is a directory");
+    EXPECT_EQ(reasonFor(write("empty.c", "")), "the file is empty");
+    EXPECT_EQ(reasonFor(write("one.c", "x")), "the file holds a single byte");
+    EXPECT_EQ(reasonFor(std::string(600, 'a') + ".c"), "the path is longer than 521 characters");
+#ifndef _WIN32
+    EXPECT_EQ(reasonFor("/dev/null"), "not a regular file");
+    if (::geteuid() != 0) {
+        const std::string locked = write("locked.c", "int a;\n");
+        fs::permissions(locked, fs::perms::none);
+        EXPECT_EQ(reasonFor(locked), "Permission denied");
+    }
+#endif
 }
 
 // Keeping the texts an open has just read must leave the panes exactly as reading the files

@@ -303,7 +303,8 @@ void MainWindowTest::droppedFilesLoadIntoTheSideOfTheList() {
                     QString::fromStdString(f.folder.file("before.c"))});
     QCOMPARE(f.messages, QStringList{QStringLiteral("Two more files cannot be selected.")});
     w.dropFiles(0, {QString::fromStdString(f.folder.path())});
-    QCOMPARE(f.messages.last(), QStringLiteral("The folder cannot be selected."));
+    QCOMPARE(f.messages.last(), QStringLiteral("The folder cannot be selected.\n") +
+                                    QString::fromStdString(f.folder.path()));
     QCOMPARE(f.session->panes.module(kAfter), nullptr);
     // The data-file edition takes no drops.
     f.session->noDataFile = 0;
