@@ -1,7 +1,6 @@
 #include "app/controller.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -116,8 +115,7 @@ void MainController::reloadModules(TextsRead alreadyRead) {
             result != kLoadEmptyModule) {
             const std::string& path =
                 session_.panes.descriptors[static_cast<std::size_t>(side)].path;
-            window_.showMessage(std::string(kMsgCannotOpen) + "\n" + path + ": " +
-                                fileProblem(path));
+            window_.showMessage(openFailureMessage(path, result));
         }
     }
     // A present module that read nothing shows an empty list; remember it so that a run without
@@ -215,23 +213,6 @@ std::string MainController::warningHelpTarget(int list, std::int32_t row, int he
     const ViewerSettings& vs = session_.viewerSettings;
     return help == 1 ? buildWarningHelpTarget(vs.helpPath1, vs.help1Ext, warning->subItems[0])
                      : buildWarningHelpTarget(vs.helpPath2, vs.help2Ext, warning->subItems[0]);
-}
-
-std::string fileProblem(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(path, ec);
-    if (ec) {
-        return ec.message();
-    }
-    if (std::filesystem::is_directory(st)) {
-        return std::make_error_code(std::errc::is_a_directory).message();
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return std::generic_category().message(errno);
-    }
-    std::fclose(file);
-    return "it could not be read";
 }
 
 bool viewHasRules(std::int32_t kind, const ExtensionDefinition& definition) {

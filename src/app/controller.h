@@ -97,9 +97,6 @@ inline constexpr std::string_view kMsgNotOneFile = "Two more files cannot be sel
 // the modules shown.
 inline constexpr std::string_view kMsgNothingToRemove = "Nothing to remove for this language.";
 
-// Why a file cannot be read, in the system's words ("No such file or directory").
-std::string fileProblem(const std::string& path);
-
 // Whether a language has rules for what processing view `kind` removes (true for the views that
 // need none, such as empty lines or spaces).
 bool viewHasRules(std::int32_t kind, const ExtensionDefinition& definition);

@@ -813,10 +813,8 @@ void MainWindow::shownFileChanged(const QString& path) {
             }
         } else {
             // Gone: the list keeps what it shows until the user acts.
-            pane(list)->showNotice(qs(kMsgCannotOpen) + QLatin1Char('\n') + path +
-                                       QStringLiteral(": ") +
-                                       fromEngineText(fileProblem(path.toStdString())),
-                                   false);
+            pane(list)->showNotice(
+                fromEngineText(openFailureMessage(path.toStdString(), kLoadCannotOpen)), false);
             restored_->start();
         }
     }
