@@ -259,6 +259,7 @@ void FolderView::begin() {
     request.setup = setup_;
     request.sources = sources_;
     request.options.jobs = jobs_;
+    request.options.filter = countFilter_;
     request.openTree = openTree_;
     stop_->setEnabled(true);
     save_->setEnabled(false);

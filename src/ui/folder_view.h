@@ -67,6 +67,8 @@ class FolderView final : public QWidget {
     }
     // Files counted at once; 0 (the default): one per processor.
     void setJobs(unsigned jobs) { jobs_ = jobs; }
+    // The files and folders the count takes (tavelin-count's --include and --exclude).
+    void setCountFilter(project::PathFilter filter) { countFilter_ = std::move(filter); }
     // How a folder is opened (tests put slow trees in its place).
     void setTreeOpener(TreeOpener opener) { openTree_ = std::move(opener); }
 
@@ -168,6 +170,7 @@ class FolderView final : public QWidget {
     project::SetupSources sources_;
     std::shared_ptr<const project::CountSetup> setup_;
     unsigned jobs_ = 0;
+    project::PathFilter countFilter_;
     TreeOpener openTree_;
 
     std::string before_;
