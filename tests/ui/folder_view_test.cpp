@@ -158,7 +158,7 @@ class FolderViewTest : public QObject {
     void rowsShowTheirStatusAndUnchangedFilesOnlyWhenAsked();
     void sortsNumbersAsNumbersAndFiltersOnThePath();
     void rowsOpenTheirPairAndChangedFilesFollowInViewOrder();
-    void escStopsTheCountKeepingItsRowsAndRefreshCountsAgain();
+    void refreshStartsOverAndEscStopsTheCountKeepingItsRows();
     void folderThatCannotBeReadIsSaid();
 };
 
@@ -323,7 +323,7 @@ void FolderViewTest::rowsOpenTheirPairAndChangedFilesFollowInViewOrder() {
     QVERIFY(opened.isEmpty());
 }
 
-void FolderViewTest::escStopsTheCountKeepingItsRowsAndRefreshCountsAgain() {
+void FolderViewTest::refreshStartsOverAndEscStopsTheCountKeepingItsRows() {
     Trees t;
     for (int i = 0; i < 60; ++i) {
         Trees::put(t.before, "many/f" + std::to_string(i) + ".c", statements(0, 5));
@@ -345,8 +345,20 @@ void FolderViewTest::escStopsTheCountKeepingItsRowsAndRefreshCountsAgain() {
         std::unique_ptr<project::TreeSource> tree = project::openFolderTree(top, problem);
         return tree ? std::make_unique<SlowTree>(std::move(tree)) : nullptr;
     });
+    // Refresh during a count starts over once the files being counted are done: every file
+    // once, none of the first count's rows left.
     v.view.start(QString::fromStdString(t.before), QString::fromStdString(t.after));
     QVERIFY(v.view.counting());
+    QTRY_VERIFY_WITH_TIMEOUT(v.view.resultCount() >= 4, 20000);
+    QSignalSpy started(&v.view, &FolderView::countStarted);
+    v.view.refresh();
+    QCOMPARE(v.view.resultCount(), std::size_t{0});
+    QVERIFY(v.finish());
+    QCOMPARE(started.size(), 1);
+    QVERIFY(!v.view.cancelled());
+    QCOMPARE(v.view.resultCount(), std::size_t{70});
+
+    v.view.refresh();
     QTRY_VERIFY_WITH_TIMEOUT(v.view.resultCount() >= 4, 20000);
     v.view.table()->setFocus();
     QTest::keyClick(v.view.table(), Qt::Key_Escape);
