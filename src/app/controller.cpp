@@ -293,11 +293,21 @@ DropDecision MainController::dropDecision(int list, std::span<const std::string>
         return decision;
     }
     decision.kind = DropDecision::Kind::Message;
+    std::error_code ec;
+    if (paths.size() == 2 && std::filesystem::is_directory(paths[0], ec) &&
+        std::filesystem::is_directory(paths[1], ec)) {
+        decision.kind = DropDecision::Kind::Folders;
+        const bool firstIsBefore =
+            !naturalLess(std::filesystem::path(paths[1]).filename().string(),
+                         std::filesystem::path(paths[0]).filename().string());
+        decision.beforeFolder = firstIsBefore ? paths[0] : paths[1];
+        decision.afterFolder = firstIsBefore ? paths[1] : paths[0];
+        return decision;
+    }
     if (paths.size() != 1) {
         decision.message = kMsgNotOneFile;
         return decision;
     }
-    std::error_code ec;
     if (std::filesystem::is_directory(paths.front(), ec)) {
         decision.message = std::string(kMsgFolderDropped) + "\n" + paths.front();
         return decision;
@@ -305,6 +315,79 @@ DropDecision MainController::dropDecision(int list, std::span<const std::string>
     decision.kind = DropDecision::Kind::Open;
     decision.side = sideOfList(list, session_.viewerSettings.listPosition());
     return decision;
+}
+
+bool naturalLess(std::string_view a, std::string_view b) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            std::size_t ei = i;
+            std::size_t ej = j;
+            while (ei < a.size() && digit(a[ei])) {
+                ++ei;
+            }
+            while (ej < b.size() && digit(b[ej])) {
+                ++ej;
+            }
+            // Leading zeros aside, the longer run is the larger number.
+            std::string_view x = a.substr(i, ei - i);
+            std::string_view y = b.substr(j, ej - j);
+            x.remove_prefix(std::min(x.find_first_not_of('0'), x.size()));
+            y.remove_prefix(std::min(y.find_first_not_of('0'), y.size()));
+            if (x.size() != y.size()) {
+                return x.size() < y.size();
+            }
+            if (x != y) {
+                return x < y;
+            }
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        }
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+void MainController::openPair(const std::string& afterPath, const std::string& beforePath) {
+    if (busy() || closed_) {
+        return;
+    }
+    enterBusyState();
+    listsWillChange();
+    warningListsWillChange();
+    const std::array<std::string, kSides> paths{afterPath, beforePath};
+    for (int side = 0; side < kSides; ++side) {
+        if (paths[static_cast<std::size_t>(side)].empty()) {
+            tavelin::clearPane(session_.panes, side);
+        }
+    }
+    // The opens show nothing: the comparison shows both once they are in.
+    OpenFileHooks hooks = openHooks(false);
+    hooks.enterBusy = nullptr;
+    hooks.onOpened = nullptr;
+    hooks.leaveBusy = nullptr;
+    const std::array<int, kSides> results = openFilesIntoPanes(
+        session_.panes, paths, session_.extensions, session_.counterSettings, window_, hooks);
+    TextsRead justRead{false, false};
+    for (std::size_t s = 0; s < kSides; ++s) {
+        justRead[s] = !paths[s].empty() && results[s] == kLoadOk;
+    }
+    if (allocateLineRecords(session_.panes) != 0) {
+        window_.showMessage(kMsgMemoryFailed);
+    }
+    reloadModules(justRead);
+    compare(ComparisonMode::StepComparison);
+    session_.viewState = ViewState::Comparison;
+    refreshLists();
+    loadWarningLists();
+    leaveBusyState();
 }
 
 bool MainController::canSaveText(int list) const {

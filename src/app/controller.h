@@ -114,10 +114,18 @@ struct CodeListMenuItems {
 // What becomes of files dropped on a code list: nothing (the data-file edition), a message, or
 // the one file opened into `side`.
 struct DropDecision {
-    enum class Kind { Ignore, Message, Open } kind = Kind::Ignore;
+    // Open: the one file into `side`. Folders: two folders compared, `beforeFolder` the one
+    // whose name sorts first (numbers by value: "v3.9" before "v3.10").
+    enum class Kind { Ignore, Message, Open, Folders } kind = Kind::Ignore;
     std::string message;  // a dropped folder: the sentence, then the folder's path
     int side = kAfter;
+    std::string beforeFolder;
+    std::string afterFolder;
 };
+
+// Whether name `a` comes before `b` in natural order: runs of digits compared by value, the rest
+// byte by byte.
+bool naturalLess(std::string_view a, std::string_view b);
 
 // A warning's help page: a URL (http:, https:, file:) or a local file; empty: nothing to open.
 struct WarningHelp {
@@ -179,6 +187,11 @@ class MainController {
 
     // Empties a pane and shows the rest.
     void clearPane(int side);
+
+    // A pair of the folder comparison: both files opened (an empty path empties its side) and
+    // compared by the step comparison, as if both were chosen from the File menu and Execute
+    // pressed.
+    void openPair(const std::string& afterPath, const std::string& beforePath);
 
     // OK of the settings dialog: stores the values when any changed (texts trimmed and cut to
     // their fields) and shows the lists anew for a change of the list position or a colour (the

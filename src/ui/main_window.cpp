@@ -27,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,7 @@
 #include "display/find_text.h"
 #include "ui/dialogs.h"
 #include "ui/find_bar.h"
+#include "ui/folder_view.h"
 #include "ui/logo_widget.h"
 #include "ui/long_operation.h"
 #include "ui/overview_strip.h"
@@ -199,9 +201,26 @@ void MainWindow::buildWidgets() {
         }
     });
 
-    auto* lists = new QHBoxLayout();
+    // The folder comparison above the lists, shown when two folders are compared.
+    vertical_ = new QSplitter(Qt::Vertical, central);
+    vertical_->setChildrenCollapsible(false);
+    folders_ = new FolderView(vertical_);
+    folders_->setSetupSources(FolderView::setupSourcesFor(session_.dataFolders()));
+    folders_->setColours(session_.viewerSettings.addColor, session_.viewerSettings.delColor);
+    folders_->setMessageHandler([this](const QString& text) { showMessage(text.toStdString()); });
+    folders_->hide();
+    connect(folders_, &FolderView::openPairRequested, this,
+            [this](const QString&, const QString&, const QString&) { openFolderPair(); });
+    auto* listsBox = new QWidget(vertical_);
+    vertical_->addWidget(folders_);
+    vertical_->addWidget(listsBox);
+    vertical_->setStretchFactor(0, 0);
+    vertical_->setStretchFactor(1, 1);
+
+    auto* lists = new QHBoxLayout(listsBox);
+    lists->setContentsMargins(0, 0, 0, 0);
     lists->setSpacing(2);
-    split_ = new QSplitter(Qt::Horizontal, central);
+    split_ = new QSplitter(Qt::Horizontal, listsBox);
     split_->setChildrenCollapsible(false);
     for (int list = 0; list < 2; ++list) {
         auto* pane = new ListPane(list, session_, *controller_, *this, split_);
@@ -217,12 +236,12 @@ void MainWindow::buildWidgets() {
         connect(pane, &ListPane::reloadRequested, this, [this] { controller_->reloadChanged(); });
     }
     connect(split_, &QSplitter::splitterMoved, this, [this](int, int) { applyColumnWidths(); });
-    overview_ = new OverviewStrip(central);
+    overview_ = new OverviewStrip(listsBox);
     connect(overview_, &OverviewStrip::scrollRequested, this,
             [this](std::int32_t row) { scrollBothTo(row - pane(0)->visibleRows() / 2); });
     lists->addWidget(split_, 1);
     lists->addWidget(overview_);
-    layout->addLayout(lists, 1);
+    layout->addWidget(vertical_, 1);
     setCentralWidget(central);
 
     highlights_ = std::make_unique<InlineHighlights>(*pane(0)->codeModel(), *pane(1)->codeModel());
@@ -291,6 +310,9 @@ void MainWindow::buildMenus() {
     };
     add(menus_[0], kAfterFileCaption, kAfterFileHint, [this] { chooseFile(kAfter); });
     add(menus_[0], kBeforeFileCaption, kBeforeFileHint, [this] { chooseFile(kBefore); });
+    menus_[0]->addSeparator();
+    add(menus_[0], kCompareFoldersCaption, kCompareFoldersHint, [this] { chooseFolders(); });
+    menus_[0]->addSeparator();
     add(menus_[0], kAfterClearCaption, kAfterClearHint, [this] { controller_->clearPane(kAfter); });
     add(menus_[0], kBeforeClearCaption, kBeforeClearHint,
         [this] { controller_->clearPane(kBefore); });
@@ -324,8 +346,25 @@ void MainWindow::buildMenus() {
     QAction* blockUp =
         add(menus_[2], kPreviousBlockCaption, kPreviousBlockHint, [this] { previousBlock(); });
     blockUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    menus_[2]->addSeparator();
+    foldersAction_ = add(menus_[2], kShowFoldersCaption, kShowFoldersHint,
+                         [this](bool on) { folders_->setVisible(on); });
+    foldersAction_->setCheckable(true);
+    foldersAction_->setEnabled(false);
+    QAction* nextFile = add(menus_[2], kNextFileCaption, kNextFileHint, [this] {
+        if (folders_->isVisible()) {
+            folders_->selectNextChanged();
+        }
+    });
+    nextFile->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    QAction* previousFile = add(menus_[2], kPreviousFileCaption, kPreviousFileHint, [this] {
+        if (folders_->isVisible()) {
+            folders_->selectPreviousChanged();
+        }
+    });
+    previousFile->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
     for (QAction* action : {findAction, findNext, findPrevious, highlightAction_,
-                            lineNumbersAction_, blockDown, blockUp}) {
+                            lineNumbersAction_, blockDown, blockUp, nextFile, previousFile}) {
         addAction(action);
         action->setShortcutContext(Qt::WindowShortcut);
     }
@@ -428,7 +467,50 @@ Activation MainWindow::activate() {
         return Activation::AlreadyDone;
     }
     activated_ = true;
-    return controller_->formActivate();
+    const Activation activation = controller_->formActivate();
+    // Two folders on the command line: their comparison.
+    const StartupOptions& o = session_.options;
+    std::error_code ec;
+    if (activation == Activation::Shown && !o.afterPath.empty() && !o.beforePath.empty() &&
+        std::filesystem::is_directory(o.afterPath, ec) &&
+        std::filesystem::is_directory(o.beforePath, ec)) {
+        compareFolders(o.beforePath, o.afterPath);
+    }
+    return activation;
+}
+
+void MainWindow::chooseFolders() {
+    const QString before = files_->folder(this, qs(kBeforeFolderTitle), lastFolders_[kBefore]);
+    if (before.isEmpty()) {
+        return;
+    }
+    const QString after = files_->folder(this, qs(kAfterFolderTitle), lastFolders_[kAfter]);
+    if (after.isEmpty()) {
+        return;
+    }
+    lastFolders_[kBefore] = before;
+    lastFolders_[kAfter] = after;
+    compareFolders(before.toStdString(), after.toStdString());
+}
+
+void MainWindow::compareFolders(const std::string& before, const std::string& after) {
+    folders_->show();
+    foldersAction_->setEnabled(true);
+    foldersAction_->setChecked(true);
+    if (vertical_->sizes().value(0) < 120) {
+        const int total = vertical_->height();
+        vertical_->setSizes({total * 2 / 5, total - total * 2 / 5});
+    }
+    folders_->startNative(before, after);
+}
+
+void MainWindow::openFolderPair() {
+    const FolderPair pair = folders_->currentPair();
+    if (pair.afterFile.empty() && pair.beforeFile.empty()) {
+        return;
+    }
+    controller_->openPair(pair.afterFile, pair.beforeFile);
+    setWindowTitle(title_ + QStringLiteral(" - ") + fromEngineText(pair.relativePath));
 }
 
 void MainWindow::selectorsAndFontSet() {
@@ -732,6 +814,7 @@ void MainWindow::chooseFile(int side) {
         return;
     }
     lastFolders_[s] = QFileInfo(path).absolutePath();
+    setWindowTitle(title_);
     controller_->openFile(side, path.toStdString());
 }
 
@@ -750,6 +833,11 @@ void MainWindow::dropFiles(int list, const QStringList& paths) {
         showMessage(decision.message);
         return;
     }
+    if (decision.kind == DropDecision::Kind::Folders) {
+        compareFolders(decision.beforeFolder, decision.afterFolder);
+        return;
+    }
+    setWindowTitle(title_);
     controller_->openFile(decision.side, files.front());
 }
 

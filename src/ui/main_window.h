@@ -38,6 +38,7 @@ class QUrl;
 namespace tavelin::ui {
 
 class FindBar;
+class FolderView;
 class LogoWidget;
 class LongOperation;
 class OverviewStrip;
@@ -122,6 +123,9 @@ class MainWindow final : public QMainWindow, private PaneHost {
     const std::vector<ChangeBlock>& changeBlocks() const { return blocks_; }
     const FoundText& found() const { return found_; }
     QAction* highlightAction() const { return highlightAction_; }
+    FolderView* folderView() const { return folders_; }
+    // The folder comparison of two folders, above the code lists.
+    void compareFolders(const std::string& before, const std::string& after);
     QAction* lineNumbersAction() const { return lineNumbersAction_; }
 
     // The code lists' outputs and the warning lists' actions, as their menus, keys and double
@@ -187,6 +191,8 @@ class MainWindow final : public QMainWindow, private PaneHost {
     void updateOverviewView();
     void scrollBothTo(std::int32_t row);
     void moveToBlock(bool next);
+    void chooseFolders();
+    void openFolderPair();
     void watchShownFiles();
     void shownFileChanged(const QString& path);
     void lookForRestoredFiles();
@@ -213,6 +219,9 @@ class MainWindow final : public QMainWindow, private PaneHost {
     QAction* exit_ = nullptr;
     QAction* highlightAction_ = nullptr;
     QAction* lineNumbersAction_ = nullptr;
+    QAction* foldersAction_ = nullptr;
+    QSplitter* vertical_ = nullptr;
+    FolderView* folders_ = nullptr;
     FindBar* find_ = nullptr;
     OverviewStrip* overview_ = nullptr;
     std::unique_ptr<InlineHighlights> highlights_;

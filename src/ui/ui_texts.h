@@ -64,6 +64,12 @@ inline constexpr std::string_view kAfterFileHint =
 inline constexpr std::string_view kBeforeFileCaption = "Select File &Before Change";
 inline constexpr std::string_view kBeforeFileHint =
     "Select File Before Change|Selects the file before change";
+inline constexpr std::string_view kCompareFoldersCaption = "Compare F&olders...";
+inline constexpr std::string_view kCompareFoldersHint =
+    "Compare Folders|Counts the change of every file between a folder before change and a "
+    "folder after change";
+inline constexpr std::string_view kBeforeFolderTitle = "Select Folder Before Change";
+inline constexpr std::string_view kAfterFolderTitle = "Select Folder After Change";
 inline constexpr std::string_view kAfterClearCaption = "Af&ter list clear";
 inline constexpr std::string_view kAfterClearHint =
     "After list clear|The list after it changes is cleared.";
@@ -100,6 +106,16 @@ inline constexpr std::string_view kNextBlockHint =
 inline constexpr std::string_view kPreviousBlockCaption = "&Previous change block";
 inline constexpr std::string_view kPreviousBlockHint =
     "Previous change block|The previous block of differing rows to the top of both lists.";
+inline constexpr std::string_view kShowFoldersCaption = "&Folder comparison";
+inline constexpr std::string_view kShowFoldersHint =
+    "Folder comparison|Shows or hides the table of the folders compared.";
+inline constexpr std::string_view kNextFileCaption = "Next changed &file";
+inline constexpr std::string_view kNextFileHint =
+    "Next changed file|Opens the next changed, added or deleted file of the folder comparison.";
+inline constexpr std::string_view kPreviousFileCaption = "Previous changed f&ile";
+inline constexpr std::string_view kPreviousFileHint =
+    "Previous changed file|Opens the previous changed, added or deleted file of the folder "
+    "comparison.";
 inline constexpr std::string_view kMsgLastBlock = "The last change block.";
 inline constexpr std::string_view kMsgFirstBlock = "The first change block.";
 inline constexpr std::string_view kMsgNoBlockBelow = "No change block below.";

@@ -58,8 +58,8 @@ struct Trees {
         put(after, "Dir/tool.py", "x = 1\ny = 3\nz = 4\n");
         // A NUL after the second line break: binary, not UTF-16.
         put(after, "data.c", std::string("x\ny\n\x00\x01\x02", 7));
-        put(before, "notes.txt", "text\n");
-        put(after, "notes.txt", "more text\n");
+        put(before, "notes.xyz", "text\n");
+        put(after, "notes.xyz", "more text\n");
     }
     static void put(const std::string& top, const std::string& name, const std::string& bytes) {
         const fs::path p = fs::path(top) / name;
@@ -231,7 +231,7 @@ void FolderViewTest::rowsShowTheirStatusAndUnchangedFilesOnlyWhenAsked() {
     QCOMPARE(role(QStringLiteral("data.c"), Qt::ForegroundRole).value<QColor>(), QColor(Qt::gray));
     QCOMPARE(role(QStringLiteral("data.c"), Qt::ToolTipRole).toString(),
              QStringLiteral("binary file"));
-    QCOMPARE(role(QStringLiteral("notes.txt"), Qt::ToolTipRole).toString(),
+    QCOMPARE(role(QStringLiteral("notes.xyz"), Qt::ToolTipRole).toString(),
              QStringLiteral("no language definition"));
     QCOMPARE(role(QStringLiteral("data.c"), Qt::DisplayRole).toString(), QString());
 }
