@@ -226,7 +226,8 @@ TEST(HtmlReport, FailedWriteReportsAndLeavesNoFile) {
 
 #ifndef _WIN32
 // A report of many blocks whose writes start failing part way (the file may grow no further):
-// the failure is reported and no partial report is left.
+// the failure is reported and no partial report is left. POSIX alone: Windows has no file size
+// limit to make the writes fail.
 TEST(HtmlReport, WriteFailingPartWayIsReported) {
     Fixture f;
     f.setRows(0, std::vector<Row>(60000, Row{LineStatus::Same, 0, std::string(80, 'x')}));
