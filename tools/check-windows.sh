@@ -80,37 +80,56 @@ fi
 echo "check-windows: $(basename "$zip") ($(wc -c <"$zip") bytes, ${#have[@]} files): contents as expected"
 
 # ---------------------------------------------------------------------------------------------
-# 2. The same runs on both builds. Each run gets fresh program folders (the zip's folder, and the
-# Linux program with the files the build put beside it) and a work folder of its own holding the
-# modules; afterwards every file of both program folders but the programs (and the README and
-# DLLs of the zip) must be identical: the report, the viewer settings written at exit.
+# 2. The same runs on both builds. Each run gets, for each build, a fresh program folder (the
+# zip's folder; the Linux programs with the files the build put beside them) and a work folder
+# (the current folder of the run, holding the modules). Afterwards every file in both folders
+# (but the programs, and the README and DLLs of the zip) must be the same for both builds: the
+# report, the viewer settings written at exit, whatever a program writes into its work folder.
 linux_program() { # folder
     mkdir -p "$1"
-    cp "$linux/tavelin" "$linux/vaelsyst.dat" "$linux"/*.def "$1/"
+    cp "$linux/vaelsyst.dat" "$linux"/*.def "$1/"
+    local program
+    for program in "$folder"/*.exe; do
+        program=$(basename "$program" .exe)
+        if [ -x "$linux/$program" ]; then
+            cp "$linux/$program" "$1/"
+        fi
+    done
 }
 windows_program() { # folder
     mkdir -p "$1"
     cp -r "$folder"/. "$1/"
 }
+# The files of a run's folders that a comparison looks at, as program/... and work/...: all but
+# the programs of the zip (and their Linux builds), its DLLs and its README.
+programs=$(cd "$folder" && ls -- *.exe | sed 's/\.exe$//; s/[.+]/\\&/g' | paste -sd '|')
+skip="program/(README\\.txt|[^/]*\\.dll|($programs)(\\.exe)?)"
+run_files() { # side folder
+    (cd "$1" && find program work -type f | sort | grep -vxE "$skip" || true)
+}
 
 runs=0
 files=0
-# run_both <name> <setup function> <program> <arguments...>: the program ("tavelin", or a
-# program added to the zip) with the arguments in the work folder that the setup function fills.
+# run_both <name> <setup function> <program> <arguments...>: the program ("tavelin", or another
+# program of the zip) with the arguments, in a work folder that the setup function fills; the
+# setup gets the program folder as its argument.
 run_both() {
     local name=$1 setup=$2 program=$3
     shift 3
-    local case="$scratch/run/$name"
-    mkdir -p "$case/work"
-    linux_program "$case/linux"
-    windows_program "$case/windows"
-    (cd "$case/work" && "$setup" "$case/linux" "$case/windows")
+    local case="$scratch/run/$name" side
+    linux_program "$case/linux/program"
+    windows_program "$case/windows/program"
+    for side in linux windows; do
+        mkdir -p "$case/$side/work"
+        (cd "$case/$side/work" && "$setup" "$case/$side/program")
+    done
     local before
-    before=$(cd "$case/linux" && find . -type f | sort)
+    before=$(run_files "$case/linux")
     local linux_status=0 windows_status=0
-    (cd "$case/work" && TEMP="$case/work" XDG_RUNTIME_DIR="$case" \
-        "$case/linux/$program" "$@" >"$case/linux.out" 2>"$case/linux.err") || linux_status=$?
-    (cd "$case/work" && "$wine_run" "$case/windows/$program.exe" "$@" \
+    (cd "$case/linux/work" && TEMP="$case/linux/work" XDG_RUNTIME_DIR="$case/linux" \
+        "$case/linux/program/$program" "$@" >"$case/linux.out" 2>"$case/linux.err") ||
+        linux_status=$?
+    (cd "$case/windows/work" && "$wine_run" "$case/windows/program/$program.exe" "$@" \
         >"$case/windows.out" 2>"$case/windows.err") || windows_status=$?
     runs=$((runs + 1))
     if [ "$linux_status" -ne 0 ] || [ "$windows_status" -ne 0 ]; then
@@ -118,43 +137,38 @@ run_both() {
         cat "$case/linux.err" "$case/windows.err" >&2
         return
     fi
-    local written
-    written=$(comm -13 <(echo "$before") <(cd "$case/linux" && find . -type f | sort) | wc -l)
+    local after written
+    after=$(run_files "$case/linux")
+    written=$(comm -13 <(echo "$before") <(echo "$after") | wc -l)
     if [ "$written" -eq 0 ]; then
         problem "$name: the Linux run left no file to compare"
     fi
     files=$((files + written))
+    if [ "$(run_files "$case/windows")" != "$after" ]; then
+        problem "$name: the runs left different files:" \
+            "$(diff <(echo "$after") <(run_files "$case/windows") | grep '^[<>]' | tr '\n' ' ')"
+    fi
     local file
     while read -r file; do
-        if [ ! -e "$case/windows/$file" ]; then
-            problem "$name: the Windows run left no $file"
-        elif ! cmp -s "$case/linux/$file" "$case/windows/$file"; then
+        if [ -e "$case/windows/$file" ] && ! cmp -s "$case/linux/$file" "$case/windows/$file"; then
             problem "$name: $file differs: $(cmp "$case/linux/$file" "$case/windows/$file" 2>&1 | head -1)"
             mkdir -p "$root/build/check-windows"
-            cp "$case/linux/$file" "$root/build/check-windows/$name-linux-$file"
-            cp "$case/windows/$file" "$root/build/check-windows/$name-windows-$file"
+            cp "$case/linux/$file" "$root/build/check-windows/$name-linux-$(basename "$file")"
+            cp "$case/windows/$file" "$root/build/check-windows/$name-windows-$(basename "$file")"
         fi
-    done < <(cd "$case/linux" && find . -type f ! -name "$program" | sed 's|^\./||' | sort)
-    while read -r file; do
-        if [ ! -e "$case/linux/$file" ]; then
-            problem "$name: the Windows run left $file, the Linux run did not"
-        fi
-    done < <(cd "$case/windows" && find . -type f ! -name '*.exe' ! -name '*.dll' \
-        ! -name README.txt | sed 's|^\./||')
+    done <<<"$after"
     rm -rf "$case"
 }
 
 # The example pair with its warning file, as tools/run-example.sh runs it.
 example_setup() {
     cp -r "$root/examples/after" "$root/examples/before" "$root/examples/warnings.csv" .
-    for program in "$@"; do
-        printf '\n[CSVAPATH]\nwarnings.csv\n[CSVBPATH]\nwarnings.csv\n[CSVHDSTR]\nFile,Line,Code,Message,Severity\n[CSVPATNO]\n1\n[CSVLINNO]\n2\n[CSVDATNO]\n3\n[CSVDSCNO]\n4\n[CSVEXT1NO]\n5\n' \
-            >>"$program/vaelsyst.dat"
-    done
+    printf '\n[CSVAPATH]\nwarnings.csv\n[CSVBPATH]\nwarnings.csv\n[CSVHDSTR]\nFile,Line,Code,Message,Severity\n[CSVPATNO]\n1\n[CSVLINNO]\n2\n[CSVDATNO]\n3\n[CSVDSCNO]\n4\n[CSVEXT1NO]\n5\n' \
+        >>"$1/vaelsyst.dat"
 }
 
 # Two versions of a C module with Japanese comments and strings, in one encoding: changed,
-# inserted and deleted lines, a tab, a no-count block, a line end of each kind in the middle.
+# inserted and deleted lines, tabs; UTF-16 with CR LF line ends and a byte-order mark.
 japanese_pair() { # encoding
     local encoding=$1
     printf '%s\n' \
@@ -249,8 +263,9 @@ mixed_setup() {
 run_both mixed-step mixed_setup tavelin /aafter/module.c /bbefore/module.c /exec /s /nmixed
 run_both long-step long_setup tavelin /aafter/long.c /bbefore/long.c /exec /s /nlong
 run_both long-current long_setup tavelin /aafter/long.c /bbefore/long.c /exec /s /r /nlong
-# Programs added to the zip join here with runs of their own, e.g. a CSV written by the step
-# counter: every file a run leaves in its program folder is compared.
+# Another program of the zip joins with runs of its own, e.g.
+#   run_both count-example example_setup tavelin-count <its arguments>
+# whatever it writes into its program or work folder (a CSV) is compared the same way.
 
 if [ "$fail" -ne 0 ]; then
     exit 1
