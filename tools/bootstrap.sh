@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Tavelin and either runs the bundled example
-# ("example") or every test ("test": the debug build, the sanitizer build and short fuzz runs).
+# ("example") or every test ("test": the debug build, the sanitizer build, short fuzz runs and
+# the Windows build under wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-example}
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-ipafont-gothic dpkg-dev libgit2-dev git)
+# The Windows build of "test": the cross compiler, GoogleTest's sources and wine (64-bit alone).
+if [ "$mode" = test ]; then
+    packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -56,6 +61,13 @@ test)
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
     tools/fuzz-smoke.sh build/fuzz 20
+    # Windows: the engine, the run without a window and the tests cross-built with mingw-w64,
+    # the tests run under wine; then the zip's contents, and the same runs on both builds
+    # leave the same files byte for byte.
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows
+    ctest --preset windows -j2
+    tools/check-windows.sh build/windows build/engine
     ;;
 *)
     echo "usage: $0 [example|test]" >&2

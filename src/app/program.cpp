@@ -136,7 +136,7 @@ int runProgram(int argc, char** argv, std::function<int(Session&)> controller,
     host.messages = messages != nullptr ? messages : &console;
     host.programFolder = programFolder(argc > 0 && argv != nullptr ? argv[0] : nullptr);
     host.workFolder = workFolder(host.programFolder);
-    host.userFolder = userConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    host.userFolder = userConfigFolder();
     std::error_code ec;
     host.currentFolder = std::filesystem::current_path(ec).string();
     host.controller = std::move(controller);

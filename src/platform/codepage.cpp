@@ -158,10 +158,8 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     return len;
 }
 
-#ifndef _WIN32
-
 // ---------------------------------------------------------------------------------------------
-// CP932 through iconv.
+// CP932: what the platform converter leaves to us.
 
 bool isHighSurrogate(char16_t u) {
     return u >= 0xD800 && u <= 0xDBFF;
@@ -211,6 +209,88 @@ int undefinedByteFromUnit(char16_t u) {
     }
 }
 
+// Handles the byte at ansi[pos] that the converter refused; returns the number of bytes used.
+std::size_t convertRefusedByte(std::string_view ansi, std::size_t pos, std::u16string& out) {
+    const auto b = static_cast<unsigned char>(ansi[pos]);
+    if (const char16_t u = undefinedByteUnit(b); u != 0) {
+        out.push_back(u);
+        return 1;
+    }
+    if (b < 0x80) {
+        out.push_back(b);
+        return 1;
+    }
+    if (b >= 0xA1 && b <= 0xDF) {  // half-width katakana
+        out.push_back(static_cast<char16_t>(0xFF61 + (b - 0xA1)));
+        return 1;
+    }
+    out.push_back(kReplacement);
+    if (isLeadByte(b) && pos + 1 < ansi.size() &&
+        isTrailByte(static_cast<unsigned char>(ansi[pos + 1]))) {
+        return 2;
+    }
+    return 1;
+}
+
+// Handles the unit at text[pos] that the converter refused; returns the number of units used.
+std::size_t convertRefusedUnit(std::u16string_view text, std::size_t pos, std::string& out) {
+    const char16_t u = text[pos];
+    if (const int b = undefinedByteFromUnit(u); b >= 0) {
+        out.push_back(static_cast<char>(b));
+        return 1;
+    }
+    if (u < 0x80) {
+        out.push_back(static_cast<char>(u));
+        return 1;
+    }
+    out.push_back('?');
+    if (isHighSurrogate(u) && pos + 1 < text.size() && isLowSurrogate(text[pos + 1])) {
+        return 2;
+    }
+    return 1;
+}
+
+#ifdef _WIN32
+
+// ---------------------------------------------------------------------------------------------
+// CP932 through the Win32 API. The code page is named rather than taken from the system: the
+// report declares Shift-JIS and the text passes know its lead bytes, whatever the ANSI code
+// page of the machine is.
+
+constexpr UINT kCodePage = 932;
+
+// One character (a single byte or a lead and trail byte) to its unit; false when the code page
+// has no character for the bytes.
+bool decodeCharacter(const char* bytes, int n, char16_t& unit) {
+    wchar_t out[2] = {};
+    if (MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, n, out, 2) != 1) {
+        return false;
+    }
+    unit = static_cast<char16_t>(out[0]);
+    return true;
+}
+
+// One unit that is not a surrogate to its bytes; false when the code page has no character for
+// it. Best-fit substitutes (an accented letter for the plain one, a look-alike character) are
+// refused: only a character that converts back to the same unit counts.
+bool encodeUnit(char16_t unit, std::string& bytes) {
+    const auto wide = static_cast<wchar_t>(unit);
+    char out[4] = {};
+    BOOL usedDefault = FALSE;
+    const int n =
+        WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &wide, 1, out, 4, "?", &usedDefault);
+    if (n <= 0 || usedDefault != FALSE) {
+        return false;
+    }
+    bytes.assign(out, static_cast<std::size_t>(n));
+    return true;
+}
+
+#else
+
+// ---------------------------------------------------------------------------------------------
+// CP932 through iconv.
+
 constexpr const char* kUtf16Native =
     std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
@@ -255,48 +335,7 @@ class CodePageConverter {
 
 constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 
-// Handles the byte at ansi[pos] that iconv refused; returns the number of bytes used.
-std::size_t convertRefusedByte(std::string_view ansi, std::size_t pos, std::u16string& out) {
-    const auto b = static_cast<unsigned char>(ansi[pos]);
-    if (const char16_t u = undefinedByteUnit(b); u != 0) {
-        out.push_back(u);
-        return 1;
-    }
-    if (b < 0x80) {
-        out.push_back(b);
-        return 1;
-    }
-    if (b >= 0xA1 && b <= 0xDF) {  // half-width katakana
-        out.push_back(static_cast<char16_t>(0xFF61 + (b - 0xA1)));
-        return 1;
-    }
-    out.push_back(kReplacement);
-    if (isLeadByte(b) && pos + 1 < ansi.size() &&
-        isTrailByte(static_cast<unsigned char>(ansi[pos + 1]))) {
-        return 2;
-    }
-    return 1;
-}
-
-// Handles the unit at text[pos] that iconv refused; returns the number of units used.
-std::size_t convertRefusedUnit(std::u16string_view text, std::size_t pos, std::string& out) {
-    const char16_t u = text[pos];
-    if (const int b = undefinedByteFromUnit(u); b >= 0) {
-        out.push_back(static_cast<char>(b));
-        return 1;
-    }
-    if (u < 0x80) {
-        out.push_back(static_cast<char>(u));
-        return 1;
-    }
-    out.push_back('?');
-    if (isHighSurrogate(u) && pos + 1 < text.size() && isLowSurrogate(text[pos + 1])) {
-        return 2;
-    }
-    return 1;
-}
-
-#endif  // !_WIN32
+#endif  // _WIN32
 
 }  // namespace
 
@@ -371,7 +410,12 @@ bool isWellFormedUtf8(std::string_view text) {
 
 std::string fileSystemToAnsi(std::string_view path) {
 #ifdef _WIN32
-    return std::string(path);
+    // Paths are in the machine's ANSI code page, which is the code page itself on a Japanese
+    // system; elsewhere they are read in it and converted.
+    if (GetACP() == kCodePage) {
+        return std::string(path);
+    }
+    return utf16ToAnsi(fileSystemToUtf16(path));
 #else
     return isWellFormedUtf8(path) ? utf8ToAnsi(path) : std::string(path);
 #endif
@@ -379,70 +423,101 @@ std::string fileSystemToAnsi(std::string_view path) {
 
 std::u16string fileSystemToUtf16(std::string_view path) {
 #ifdef _WIN32
-    return ansiToUtf16(path);
+    if (GetACP() == kCodePage || path.empty() || path.size() > static_cast<std::size_t>(INT_MAX)) {
+        return ansiToUtf16(path);
+    }
+    const int inLen = static_cast<int>(path.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), inLen, nullptr, 0);
+    if (n <= 0) {
+        return ansiToUtf16(path);
+    }
+    std::u16string out(static_cast<std::size_t>(n), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), inLen, reinterpret_cast<wchar_t*>(out.data()), n);
+    return out;
 #else
     return isWellFormedUtf8(path) ? utf8ToUtf16(path) : ansiToUtf16(path);
 #endif
 }
 
+namespace codepage_reference {
+
 #ifdef _WIN32
 
-std::string utf8ToAnsi(std::string_view utf8) {
-    return utf16ToAnsi(utf8ToUtf16(utf8));
-}
-
-void appendAnsiAsUtf16(std::string_view ansi, std::u16string& out) {
-    out.append(ansiToUtf16(ansi));
-}
-
-void appendUtf16AsAnsi(std::u16string_view utf16, std::string& out) {
-    out.append(utf16ToAnsi(utf16));
-}
-
-void appendUtf8AsAnsi(std::string_view utf8, std::string& out) {
-    out.append(utf8ToAnsi(utf8));
-}
-
-int ansiWidth(char16_t u) {
-    if (u < 0x80) {
-        return 1;
-    }
-    const std::string b = utf16ToAnsi(std::u16string_view(&u, 1));
-    return b.size() == 2 ? 2 : 1;
-}
-
 std::u16string ansiToUtf16(std::string_view ansi) {
-    if (ansi.empty() || ansi.size() > static_cast<std::size_t>(INT_MAX)) {
-        return {};
+    std::u16string out;
+    out.reserve(ansi.size());
+    std::size_t pos = 0;
+    while (pos < ansi.size()) {
+        // The longest run of whole characters (single bytes, lead bytes with a trail byte).
+        std::size_t end = pos;
+        while (end < ansi.size()) {
+            const auto b = static_cast<unsigned char>(ansi[end]);
+            if (!isLeadByte(b)) {
+                ++end;
+            } else if (end + 1 < ansi.size() &&
+                       isTrailByte(static_cast<unsigned char>(ansi[end + 1]))) {
+                end += 2;
+            } else {
+                break;
+            }
+        }
+        const std::size_t runLength = end - pos;
+        if (runLength > 0 && runLength <= static_cast<std::size_t>(INT_MAX / 2)) {
+            const int inLen = static_cast<int>(runLength);
+            std::u16string run(runLength, u'\0');
+            const int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, ansi.data() + pos,
+                                              inLen, reinterpret_cast<wchar_t*>(run.data()), inLen);
+            if (n > 0) {
+                out.append(run.data(), static_cast<std::size_t>(n));
+                pos = end;
+            }
+        }
+        // A run the code page refuses somewhere, character by character.
+        while (pos < end) {
+            const auto b = static_cast<unsigned char>(ansi[pos]);
+            const int len = isLeadByte(b) ? 2 : 1;
+            char16_t unit = 0;
+            if (decodeCharacter(ansi.data() + pos, len, unit)) {
+                out.push_back(unit);
+                pos += static_cast<std::size_t>(len);
+            } else {
+                pos += convertRefusedByte(ansi, pos, out);
+            }
+        }
+        if (pos < ansi.size()) {  // a lead byte without its trail byte
+            out.push_back(kReplacement);
+            ++pos;
+        }
     }
-    const int inLen = static_cast<int>(ansi.size());
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLen, nullptr, 0);
-    if (n <= 0) {
-        return {};
-    }
-    std::u16string out(static_cast<std::size_t>(n), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLen, reinterpret_cast<wchar_t*>(out.data()), n);
     return out;
 }
 
 std::string utf16ToAnsi(std::u16string_view utf16) {
-    if (utf16.empty() || utf16.size() > static_cast<std::size_t>(INT_MAX)) {
-        return {};
+    std::string out;
+    out.reserve(utf16.size());
+    std::size_t pos = 0;
+    while (pos < utf16.size()) {
+        std::size_t end = pos;
+        while (end < utf16.size() && !isHighSurrogate(utf16[end]) && !isLowSurrogate(utf16[end]) &&
+               end - pos < static_cast<std::size_t>(INT_MAX / 4)) {
+            ++end;
+        }
+        if (end > pos) {
+            const auto* in = reinterpret_cast<const wchar_t*>(utf16.data() + pos);
+            const int inLen = static_cast<int>(end - pos);
+            std::string run(static_cast<std::size_t>(inLen) * 2, '\0');
+            const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, in, inLen,
+                                              run.data(), inLen * 2, "?", nullptr);
+            out.append(run.data(), static_cast<std::size_t>(n > 0 ? n : 0));
+            pos = end;
+        } else {
+            pos += convertRefusedUnit(utf16, pos, out);
+        }
     }
-    const auto* in = reinterpret_cast<const wchar_t*>(utf16.data());
-    const int inLen = static_cast<int>(utf16.size());
-    const int n = WideCharToMultiByte(CP_ACP, 0, in, inLen, nullptr, 0, "?", nullptr);
-    if (n <= 0) {
-        return {};
-    }
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, in, inLen, out.data(), n, "?", nullptr);
     return out;
 }
 
 #else
-
-namespace codepage_reference {
 
 std::u16string ansiToUtf16(std::string_view ansi) {
     std::u16string out;
@@ -508,9 +583,53 @@ std::string utf16ToAnsi(std::u16string_view utf16) {
     return out;
 }
 
+#endif
+
 }  // namespace codepage_reference
 
 namespace {
+
+// One character at a time through the platform's converter, for building the tables.
+#ifdef _WIN32
+class CharacterConverter {
+  public:
+    bool decode(const char* bytes, int n, char16_t& unit) {
+        return decodeCharacter(bytes, n, unit);
+    }
+    bool encode(char16_t unit, std::string& bytes) { return encodeUnit(unit, bytes); }
+};
+#else
+class CharacterConverter {
+  public:
+    bool decode(const char* bytes, int n, char16_t& unit) {
+        char16_t out = 0;
+        char* outp = reinterpret_cast<char*>(&out);
+        std::size_t outLeft = sizeof out;
+        auto inLeft = static_cast<std::size_t>(n);
+        if (!decoder_.valid() || decoder_.run(bytes, inLeft, outp, outLeft) != 0 || outLeft != 0) {
+            return false;
+        }
+        unit = out;
+        return true;
+    }
+    bool encode(char16_t unit, std::string& bytes) {
+        std::array<char, 8> buffer{};
+        const char* in = reinterpret_cast<const char*>(&unit);
+        std::size_t inLeft = sizeof unit;
+        char* out = buffer.data();
+        std::size_t outLeft = buffer.size();
+        if (!encoder_.valid() || encoder_.run(in, inLeft, out, outLeft) != 0) {
+            return false;
+        }
+        bytes.assign(buffer.data(), buffer.size() - outLeft);
+        return true;
+    }
+
+  private:
+    CodePageConverter decoder_{false, kUtf16Native};
+    CodePageConverter encoder_{true, kUtf16Native};
+};
+#endif
 
 // The code page as tables, built once from the platform converter one character at a time, so
 // that every conversion below gives exactly what the converter gives and needs no converter of
@@ -527,28 +646,26 @@ struct Cp932Tables {
 
     static int leadIndex(unsigned char b) { return b <= 0x9F ? b - 0x81 : b - 0xE0 + 31; }
 
+    // The unit the code decodes to.
+    char16_t decode(std::uint16_t c) const {
+        if (c < 0x100) {
+            return single[c];
+        }
+        const auto lead = static_cast<unsigned char>(c >> 8);
+        return isLeadByte(lead) ? pair[static_cast<std::size_t>(leadIndex(lead))][c & 0xFFu]
+                                : kReplacement;
+    }
+
     Cp932Tables() {
-        // One converter each way, one character per call; what it refuses is handled as the
-        // converting loops above handle it.
-        CodePageConverter decoder(false, kUtf16Native);
-        CodePageConverter encoder(true, kUtf16Native);
-        // The one unit the bytes give, or 0 when the converter refuses them.
-        auto decode = [&decoder](const char* in, std::size_t inLeft) {
-            char16_t unit = 0;
-            char* out = reinterpret_cast<char*>(&unit);
-            std::size_t outLeft = sizeof unit;
-            if (decoder.valid() && decoder.run(in, inLeft, out, outLeft) == 0 && outLeft == 0) {
-                return unit;
-            }
-            return char16_t{0};
-        };
+        // What the converter refuses is handled as the converting loops above handle it.
+        CharacterConverter converter;
         for (unsigned b = 0; b < 256; ++b) {
             const auto byte = static_cast<unsigned char>(b);
             if (isLeadByte(byte)) {
                 for (unsigned t = 0; t < 256; ++t) {
                     const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
-                    char16_t u = decode(two, 2);
-                    if (u == 0) {
+                    char16_t u = 0;
+                    if (!converter.decode(two, 2, u)) {
                         u = kReplacement;  // a refused pair is one replacement character
                     }
                     pair[static_cast<std::size_t>(leadIndex(byte))][t] = u;
@@ -556,8 +673,8 @@ struct Cp932Tables {
                 continue;
             }
             const char one = static_cast<char>(b);
-            char16_t u = b == 0 ? char16_t{0} : decode(&one, 1);
-            if (u == 0 && b != 0) {
+            char16_t u = 0;
+            if (b != 0 && !converter.decode(&one, 1, u)) {
                 std::u16string refused;
                 convertRefusedByte(std::string_view(&one, 1), 0, refused);
                 u = refused.empty() ? kReplacement : refused[0];
@@ -570,22 +687,24 @@ struct Cp932Tables {
                 continue;
             }
             const char16_t unit = static_cast<char16_t>(u);
-            std::array<char, 8> buffer{};
-            const char* in = reinterpret_cast<const char*>(&unit);
-            std::size_t inLeft = sizeof unit;
-            char* out = buffer.data();
-            std::size_t outLeft = buffer.size();
             std::string b;
-            if (encoder.valid() && encoder.run(in, inLeft, out, outLeft) == 0) {
-                b.assign(buffer.data(), buffer.size() - outLeft);
-            } else {
+            if (!converter.encode(unit, b)) {
+                b.clear();
                 convertRefusedUnit(std::u16string_view(&unit, 1), 0, b);
             }
+            std::uint16_t c = kNone;
             if (b.size() == 1 && (b[0] != '?' || u == '?')) {
-                code[u] = static_cast<unsigned char>(b[0]);
+                c = static_cast<unsigned char>(b[0]);
             } else if (b.size() == 2) {
-                code[u] = static_cast<std::uint16_t>((static_cast<unsigned char>(b[0]) << 8) |
-                                                     static_cast<unsigned char>(b[1]));
+                c = static_cast<std::uint16_t>((static_cast<unsigned char>(b[0]) << 8) |
+                                               static_cast<unsigned char>(b[1]));
+            }
+            // Only a code that decodes to the same unit is the unit's own: iconv also maps some
+            // characters one way only (the yen sign to a backslash, the JIS forms of the dashes
+            // and the minus sign to their full-width look-alikes), which the Windows code page
+            // does not do and which would, for one, make a yen sign escape a string's end.
+            if (c != kNone && decode(c) == unit) {
+                code[u] = c;
             }
         }
     }
@@ -700,7 +819,5 @@ std::string utf8ToAnsi(std::string_view utf8) {
     appendUtf8AsAnsi(utf8, out);
     return out;
 }
-
-#endif
 
 }  // namespace tavelin

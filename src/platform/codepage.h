@@ -1,5 +1,8 @@
 #pragma once
-// The system code page ("ANSI"): CP932 on POSIX (through iconv), the ANSI code page on Windows.
+// The system code page ("ANSI"): CP932 on every platform, converted through iconv on POSIX and
+// through the Win32 API on Windows (code page 932 by name, whatever the machine's ANSI code page
+// is: the report declares Shift-JIS and the text passes know its lead bytes). Both give the same
+// results, those of Windows converting without best-fit substitutes.
 //
 // No conversion stops at a character it cannot convert:
 //  - to the code page: every character the code page lacks (a surrogate pair counts as one
@@ -10,9 +13,16 @@
 //  - from the code page: a lead byte followed by a valid trail byte that together name no
 //    character become one U+FFFD; a lead byte without a valid trail byte (or at the end of the
 //    input) becomes U+FFFD and the next byte is converted on its own.
-// On POSIX the single bytes 0x80, 0xA0 and 0xFD..0xFF, which CP932 leaves undefined, map to
-// U+0080, U+F8F0 and U+F8F1..U+F8F3 and back, as the Windows code page does, so such bytes
-// survive a round trip through UTF-16.
+// A character has a code only when that code converts back to it: Windows' best-fit substitutes
+// (e acute to e) and iconv's one-way mappings (the yen sign to a backslash, the JIS forms of the
+// dashes, the wave dash and the minus sign to their full-width look-alikes) count as characters
+// the code page lacks.
+// The single bytes 0x80, 0xA0 and 0xFD..0xFF, which CP932 leaves undefined, map to U+0080,
+// U+F8F0 and U+F8F1..U+F8F3 and back, as the Windows code page does, so such bytes survive a
+// round trip through UTF-16. Where Windows itself gives U+30FB (its default character) for a
+// pair or a lead byte it cannot convert, these functions give U+FFFD; and where Windows takes a
+// lead byte and the byte after it as one bad character even when that byte cannot be a trail
+// byte (a line end, say), these functions keep the byte.
 
 #include <string>
 #include <string_view>
@@ -31,7 +41,8 @@ void appendUtf16AsAnsi(std::u16string_view utf16, std::string& out);
 
 // A path as the file system names it, for a text in the system code page or in Unicode. On
 // POSIX file names are UTF-8; a name that is not well-formed UTF-8 is taken to be in the system
-// code page already (a path written by a Windows program). On Windows paths are in the code page.
+// code page already (a path written by a Windows program). On Windows paths are in the machine's
+// ANSI code page (932 on a Japanese system, when they are passed on unchanged).
 std::string fileSystemToAnsi(std::string_view path);
 std::u16string fileSystemToUtf16(std::string_view path);
 
@@ -60,13 +71,13 @@ bool isWellFormedUtf8(std::string_view text);
 unsigned char upperByte(unsigned char c);
 char16_t upperUnit(char16_t c);
 
-#ifndef _WIN32
-// The conversions straight through iconv, a character at a time where it refuses one. The
-// functions above give the same results from tables; the tests hold them to these.
+// The conversions straight through the platform converter (iconv; on Windows the Win32 API over
+// runs of whole characters), a character at a time where it refuses one. The functions above
+// give the same results from tables (except for iconv's one-way mappings, see above); the tests
+// hold them to these.
 namespace codepage_reference {
 std::u16string ansiToUtf16(std::string_view ansi);
 std::string utf16ToAnsi(std::u16string_view utf16);
 }  // namespace codepage_reference
-#endif
 
 }  // namespace tavelin

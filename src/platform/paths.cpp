@@ -5,7 +5,15 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#else
 #include <stdlib.h>
 #include <unistd.h>
 #endif
@@ -30,7 +38,12 @@ bool hasDirectoryPart(std::string_view name) {
 namespace {
 std::size_t lastSeparator(std::string_view path) {
 #ifdef _WIN32
-    return path.find_last_of("\\/");
+    const std::size_t p = path.find_last_of("\\/");
+    // A drive-relative path ("C:x.c") has its folder part before the file name too.
+    if (p == std::string_view::npos && path.size() >= 2 && path[1] == ':') {
+        return 1;
+    }
+    return p;
 #else
     return path.find_last_of('/');
 #endif
@@ -42,7 +55,8 @@ std::string folderOf(std::string_view path) {
     if (p == std::string_view::npos) {
         return {};
     }
-    return std::string(path.substr(0, p));
+    // The drive's colon belongs to the folder ("C:" is the current folder of drive C).
+    return std::string(path.substr(0, path[p] == ':' ? p + 1 : p));
 }
 
 std::string fileNameOf(std::string_view path) {
@@ -52,7 +66,20 @@ std::string fileNameOf(std::string_view path) {
 
 std::string programFolder(const char* argv0) {
     std::error_code ec;
-#ifndef _WIN32
+#ifdef _WIN32
+    std::string exe(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const DWORD n = GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        if (n == 0) {
+            break;
+        }
+        if (n < exe.size()) {
+            exe.resize(n);
+            return folderOf(exe);
+        }
+        exe.resize(exe.size() * 2);  // cut short: a longer buffer
+    }
+#else
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec && !exe.empty()) {
         return exe.parent_path().string();
@@ -83,14 +110,24 @@ std::string workFolder(const std::string& programFolderPath) {
 
 bool folderWritable(const std::string& folder) {
 #ifdef _WIN32
-    const std::string probe = joinPath(folder, ".tavelin-probe");
-    std::FILE* f = std::fopen(probe.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
+    // A probe of this process's own that the system removes when it is closed; CREATE_NEW never
+    // opens a file someone else made.
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string probe =
+            joinPath(folder, ".tavelin-probe-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(serial.fetch_add(1)));
+        HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
     }
-    std::fclose(f);
-    std::remove(probe.c_str());
-    return true;
+    return false;
 #else
     std::string probe = joinPath(folder, ".tavelin-probe-XXXXXX");
     const int fd = ::mkstemp(probe.data());
@@ -100,6 +137,15 @@ bool folderWritable(const std::string& folder) {
     ::close(fd);
     ::unlink(probe.c_str());
     return true;
+#endif
+}
+
+std::string userConfigFolder() {
+#ifdef _WIN32
+    const char* appData = std::getenv("APPDATA");
+    return appData != nullptr && *appData != '\0' ? joinPath(appData, "tavelin") : std::string();
+#else
+    return userConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 #endif
 }
 

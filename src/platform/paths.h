@@ -19,14 +19,15 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // True when the name holds a folder part (any separator; on Windows also a drive colon).
 bool hasDirectoryPart(std::string_view name);
 
-// The folder part of a path without a trailing separator ("" when there is none).
+// The folder part of a path without a trailing separator ("" when there is none; on Windows
+// "C:" for the drive-relative "C:x.c").
 std::string folderOf(std::string_view path);
 
 // The file-name part of a path.
 std::string fileNameOf(std::string_view path);
 
-// The folder of the running executable, symlinks resolved, without a trailing separator.
-// argv0 is used only when the platform cannot tell the executable's path itself.
+// The folder of the running executable, without a trailing separator (on POSIX with symlinks
+// resolved). argv0 is used only when the platform cannot tell the executable's path itself.
 std::string programFolder(const char* argv0);
 
 // Whether files can be created in the folder: a probe file is made and removed (so the answer
@@ -36,6 +37,10 @@ bool folderWritable(const std::string& folder);
 // The per-user folder of the program's files: $XDG_CONFIG_HOME/tavelin, else $HOME/.config/tavelin
 // (empty when neither variable is set).
 std::string userConfigFolder(const char* xdgConfigHome, const char* home);
+
+// The per-user folder of this user: as above from the environment on POSIX, %APPDATA%\tavelin on
+// Windows (empty when the variables are not set).
+std::string userConfigFolder();
 
 // The folder named by the environment variable TEMP (without trailing separators), else (TEMP
 // unset or empty) the program folder.

@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "app_fixtures.h"
 #include "display/captions.h"
+#include "platform/paths.h"
 #include "support/data_file_writer.h"
 #include "temp_folder.h"
 #include "text/module_loader.h"
@@ -660,7 +661,7 @@ TEST_F(UnattendedTest, WritesTheReportIntoTheSubFolderAndCloses) {
     std::filesystem::create_directory(program_.file("out"));
     EXPECT_EQ(controller().formActivate(), Activation::ClosedUnattended);
     EXPECT_EQ(controller().unattendedReportResult(), 0);
-    EXPECT_EQ(controller().reportPath(), program_.path() + "/out/cmp.html");
+    EXPECT_EQ(controller().reportPath(), joinPath(joinPath(program_.path(), "out"), "cmp.html"));
     EXPECT_TRUE(program_.exists("out/cmp.html"));
     EXPECT_EQ(window_.count("close"), 1);
     EXPECT_TRUE(window_.messages.empty());

@@ -2,49 +2,28 @@
 // folder, symlinks resolved, so the binary is copied rather than linked).
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "platform/instance_lock.h"
-#include "temp_folder.h"
+#include "program_runner.h"
 
 namespace tavelin {
 namespace {
 
-using apptest::TempFolder;
-
-struct RunResult {
-    int exitCode = -1;
-    std::string err;
-};
+using apptest::RunResult;
 
 class EndToEndTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::error_code ec;
-        std::filesystem::copy_file(TAVELIN_BINARY, program_.file("tavelin"), ec);
-        ASSERT_FALSE(ec) << ec.message();
-    }
+    void SetUp() override { ASSERT_TRUE(runner_.copied()); }
 
     // Runs the copied program with a private lock folder and work folder.
-    RunResult run(const std::string& args) {
-        const std::string command = "cd '" + program_.path() + "' && XDG_RUNTIME_DIR='" +
-                                    lock_.path() + "' TEMP='" + work_.path() + "' ./tavelin " +
-                                    args + " 2>'" + program_.file("stderr.txt") + "' </dev/null";
-        const int status = std::system(command.c_str());
-        RunResult r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.err = program_.read("stderr.txt");
-        std::filesystem::remove(program_.file("stderr.txt"));
-        return r;
-    }
+    RunResult run(const std::string& args) { return runner_.run(args); }
 
-    TempFolder program_;
-    TempFolder work_;
-    TempFolder lock_;
+    apptest::ProgramRunner runner_;
+    const apptest::TempFolder& program_ = runner_.program();
+    const apptest::TempFolder& lock_ = runner_.lock();
 };
 
 TEST_F(EndToEndTest, FirstStartReportsTheMissingSettingsAndWritesThemAtExit) {

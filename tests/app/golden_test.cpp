@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -85,9 +86,14 @@ class GoldenTest : public ::testing::Test {
         const RunResult r = runner_.run(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.err, "");
-        // The report's path as built from [OUTPATH] (the program folder when empty).
-        const std::string printed = r.out.substr(0, r.out.find('\n'));
-        EXPECT_TRUE(printed == program().file(report) || printed == report) << r.out;
+        // The report's path as built from [OUTPATH] (the program folder when empty), compared
+        // with '/' for every separator (on Windows the program joins with backslashes).
+        auto slashes = [](std::string path) {
+            std::replace(path.begin(), path.end(), '\\', '/');
+            return path;
+        };
+        const std::string printed = slashes(r.out.substr(0, r.out.find('\n')));
+        EXPECT_TRUE(printed == slashes(program().file(report)) || printed == report) << r.out;
         ASSERT_TRUE(program().exists(report)) << report;
         expectGolden(golden, program().read(report));
     }

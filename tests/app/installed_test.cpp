@@ -1,7 +1,10 @@
 // An installed copy: a program folder the user cannot write, with a per-user folder beside it.
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -159,6 +162,10 @@ TEST_F(InstalledTest, AnAutomaticReportWithoutOutPathGoesToTheCurrentFolder) {
 // The built program in a folder that really is read-only (not for a user whom permission bits
 // do not stop).
 TEST(InstalledProgram, ReadOnlyProgramFolderUsesTheUserFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "permission bits are POSIX: a Windows folder is made read-only by its access "
+                    "list, which wine does not keep";
+#else
     if (::geteuid() == 0) {
         GTEST_SKIP() << "permission bits do not stop root";
     }
@@ -176,6 +183,7 @@ TEST(InstalledProgram, ReadOnlyProgramFolderUsesTheUserFolder) {
                                  std::filesystem::perm_options::add);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(home.exists(".config/tavelin/tavesyst.dat"));
+#endif
 }
 
 // What command-line users ask for first: no lock, no file read or written.

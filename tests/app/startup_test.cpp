@@ -10,6 +10,7 @@
 
 #include "app/program.h"
 #include "platform/instance_lock.h"
+#include "platform/paths.h"
 #include "support/data_file_writer.h"
 #include "support/extension_writer.h"
 #include "support/settings_writer.h"
@@ -78,7 +79,7 @@ TEST_F(StartupTest, NothingToReadGivesStandAloneModeWithDefaults) {
     EXPECT_EQ(messages(), std::vector<std::string>{"System file is invalid."});
     EXPECT_EQ(session_.noDataFile, 1);
     EXPECT_TRUE(session_.saveSettingsAtExit);
-    EXPECT_EQ(session_.options.dataFilePath, work_.file("TaveDat168.dat"));
+    EXPECT_EQ(session_.options.dataFilePath, joinPath(work_.path(), "TaveDat168.dat"));
     EXPECT_EQ(session_.counterSettings.delimit, 0);
     EXPECT_EQ(session_.counterSettings.extFileCount, 0);
     EXPECT_EQ(session_.viewerSettings.tabNo, 2);

@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder under /tmp, removed with everything in it when the object goes.
+// A fresh folder under /tmp (on Windows under %TEMP%), removed with everything in it when the
+// object goes.
 
 #include <stdlib.h>
 
@@ -7,17 +8,32 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
+
+#include "support/environment.h"
 
 namespace tavelin::apptest {
 
 class TempFolder {
   public:
     TempFolder() {
+#ifdef _WIN32
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty() && !base.empty(); ++attempt) {
+            const std::filesystem::path p = base / ("tavelin-app-" + std::to_string(random()));
+            if (std::filesystem::create_directory(p, ec)) {
+                path_ = p.string();
+            }
+        }
+#else
         char tmpl[] = "/tmp/tavelin-app-XXXXXX";
         if (mkdtemp(tmpl) != nullptr) {
             path_ = tmpl;
         }
+#endif
     }
     ~TempFolder() {
         std::error_code ec;
@@ -28,9 +44,15 @@ class TempFolder {
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
+    const std::string& path() const {
+        return path_;
+    }
+    std::string file(const std::string& name) const {
+        return path_ + "/" + name;
+    }
+    bool exists(const std::string& name) const {
+        return std::filesystem::exists(file(name));
+    }
     std::string read(const std::string& name) const {
         std::ifstream in(file(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -45,6 +67,8 @@ class TempFolder {
 
 // Points the single-instance lock at a folder of its own while the object lives, so that tests
 // running at the same time never meet each other's lock; restores the environment afterwards.
+// On Windows the lock is a named mutex of the session, which no variable moves: there the app
+// tests run in one process, one after another (tests/CMakeLists.txt).
 class PrivateInstanceLock {
   public:
     PrivateInstanceLock() {

@@ -187,7 +187,11 @@ TEST(DataFile, ReadsAtMostOneImageFromTheFile) {
     const std::string path = (dir / "TaveDat168.dat").string();
     DetailedData d;
     EXPECT_EQ(readDataFile(path, d), kDataFileCannotOpen);
+#ifdef _WIN32
+    EXPECT_EQ(readDataFile(dir.string(), d), kDataFileCannotOpen);  // Windows opens no folder
+#else
     EXPECT_EQ(readDataFile(dir.string(), d), kDataFileBadMagic);  // a folder reads as nothing
+#endif
 
     ASSERT_TRUE(testing::writeDataFile(path, sampleContent()));
     {

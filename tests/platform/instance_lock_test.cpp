@@ -2,7 +2,144 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+namespace tavelin {
+namespace {
+
+// A guard name of this test alone, so that tests running at the same time never meet.
+std::string guardName() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string("tavelin-test-") + info->name() + "-" +
+           std::to_string(GetCurrentProcessId());
+}
+
+// tavelin_lock_holder in a process of its own, holding the guard until it is killed.
+class Holder {
+  public:
+    Holder(const std::string& name, bool spawn) {
+        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        HANDLE readEnd = nullptr;
+        HANDLE writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+            return;
+        }
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        std::string commandLine =
+            std::string("\"") + TAVELIN_LOCK_HOLDER + "\" " + name + (spawn ? " spawn" : "");
+        PROCESS_INFORMATION process{};
+        const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                            nullptr, nullptr, &startup, &process);
+        CloseHandle(writeEnd);
+        if (started) {
+            process_ = process.hProcess;
+            CloseHandle(process.hThread);
+            // Its one line: "held <pid of the copy it started>" or "refused".
+            char c = 0;
+            DWORD got = 0;
+            while (ReadFile(readEnd, &c, 1, &got, nullptr) && got == 1 && c != '\n') {
+                if (c != '\r') {  // written in text mode
+                    line_.push_back(c);
+                }
+            }
+        }
+        CloseHandle(readEnd);
+    }
+    ~Holder() {
+        kill();
+        if (process_ != nullptr) {
+            CloseHandle(process_);
+        }
+    }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+
+    bool holds() const { return line_.rfind("held ", 0) == 0; }
+    const std::string& line() const { return line_; }
+    DWORD spawnedId() const { return holds() ? std::stoul(line_.substr(5)) : 0; }
+
+    // Ends the process as a crash would: nothing of it runs any more.
+    void kill() {
+        if (process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_, 9);
+            WaitForSingleObject(process_, 10000);
+        }
+    }
+
+  private:
+    HANDLE process_ = nullptr;
+    std::string line_;
+};
+
+TEST(InstanceLockWindows, SecondHolderIsRefusedUntilRelease) {
+    const std::string name = guardName();
+    InstanceLock first;
+    ASSERT_TRUE(first.acquire(name));
+    EXPECT_TRUE(first.acquire(name));  // already held by this object
+    EXPECT_TRUE(first.held());
+    EXPECT_EQ(InstanceLock::lockFilePath(name), "");  // a named mutex, no file
+
+    InstanceLock second;  // a second creation in the same process
+    EXPECT_FALSE(second.acquire(name));
+    EXPECT_FALSE(second.held());
+    {
+        Holder other(name, false);  // another process
+        EXPECT_EQ(other.line(), "refused");
+    }
+    InstanceLock different;  // a different name is independent
+    EXPECT_TRUE(different.acquire(name + "-other"));
+
+    first.release();
+    EXPECT_FALSE(first.held());
+    EXPECT_TRUE(second.acquire(name));
+}
+
+TEST(InstanceLockWindows, AHolderInAnotherProcessRefusesUntilItIsKilled) {
+    const std::string name = guardName();
+    Holder holder(name, false);
+    ASSERT_TRUE(holder.holds()) << holder.line();
+    InstanceLock lock;
+    EXPECT_FALSE(lock.acquire(name));
+    EXPECT_FALSE(lock.acquire(name));  // a refused attempt leaves nothing that holds it
+    holder.kill();
+    EXPECT_TRUE(lock.acquire(name));
+}
+
+TEST(InstanceLockWindows, AProgramStartedByTheHolderDoesNotKeepTheLock) {
+    // The holder starts a program that inherits its inheritable handles and is then killed;
+    // the guard must be free although the started program still runs.
+    const std::string name = guardName();
+    Holder holder(name, true);
+    ASSERT_TRUE(holder.holds()) << holder.line();
+    ASSERT_NE(holder.spawnedId(), 0U);
+    holder.kill();
+    HANDLE spawned = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, holder.spawnedId());
+    ASSERT_NE(spawned, nullptr);
+    EXPECT_EQ(WaitForSingleObject(spawned, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still runs
+    InstanceLock lock;
+    EXPECT_TRUE(lock.acquire(name));
+    TerminateProcess(spawned, 0);
+    CloseHandle(spawned);
+}
+
+}  // namespace
+}  // namespace tavelin
+
+#else
+// The lock file, its folder and the symbolic-link and fork cases below are POSIX alone: Windows
+// takes a named mutex, tested above.
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
