@@ -699,15 +699,35 @@ struct Cp932Tables {
                 c = static_cast<std::uint16_t>((static_cast<unsigned char>(b[0]) << 8) |
                                                static_cast<unsigned char>(b[1]));
             }
-            // Only a code that decodes to the same unit is the unit's own: iconv also maps some
-            // characters one way only (the yen sign to a backslash, the JIS forms of the dashes
-            // and the minus sign to their full-width look-alikes), which the Windows code page
-            // does not do and which would, for one, make a yen sign escape a string's end.
+            // Only a code that decodes to the same unit is the unit's own; the characters that
+            // Japanese text writes for a code of another (below) are added after.
             if (c != kNone && decode(c) == unit) {
                 code[u] = c;
             }
         }
+        for (const auto& [unit, c] : kOneWayCodes) {
+            code[unit] = c;
+        }
     }
+
+    // Characters that have no code of their own but stand for one in Japanese text: the yen
+    // sign for 5C, the overline for 7E, and the JIS forms of the dashes, the double vertical
+    // line, the minus sign, the wave dash and the cent, pound and not signs for the codes of
+    // their full-width forms. A UTF-8 module converted from Shift-JIS by a JIS-minded converter
+    // holds these, and its lines must still equal the Shift-JIS original's. The conversion has
+    // always mapped them so (one way: the codes decode to the full-width forms), on every
+    // platform alike; Windows does too when it substitutes look-alikes.
+    static constexpr std::array<std::pair<char16_t, std::uint16_t>, 9> kOneWayCodes{{
+        {0x00A2, 0x8191},
+        {0x00A3, 0x8192},
+        {0x00A5, 0x005C},
+        {0x00AC, 0x81CA},
+        {0x2014, 0x815C},
+        {0x2016, 0x8161},
+        {0x203E, 0x007E},
+        {0x2212, 0x817C},
+        {0x301C, 0x8160},
+    }};
 };
 
 const Cp932Tables& tables() {

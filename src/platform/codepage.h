@@ -13,10 +13,12 @@
 //  - from the code page: a lead byte followed by a valid trail byte that together name no
 //    character become one U+FFFD; a lead byte without a valid trail byte (or at the end of the
 //    input) becomes U+FFFD and the next byte is converted on its own.
-// A character has a code only when that code converts back to it: Windows' best-fit substitutes
-// (e acute to e) and iconv's one-way mappings (the yen sign to a backslash, the JIS forms of the
-// dashes, the wave dash and the minus sign to their full-width look-alikes) count as characters
-// the code page lacks.
+// A character has a code only when that code converts back to it, with nine exceptions that
+// Japanese text relies on: the yen sign and the overline take 5C and 7E, and the JIS forms of
+// the dashes, the double vertical line, the minus sign, the wave dash and the cent, pound and
+// not signs take the codes of their full-width forms (as iconv maps them, and Windows when it
+// substitutes look-alikes). Other look-alike substitutes (e acute to e) are not made: those
+// characters become '?'.
 // The single bytes 0x80, 0xA0 and 0xFD..0xFF, which CP932 leaves undefined, map to U+0080,
 // U+F8F0 and U+F8F1..U+F8F3 and back, as the Windows code page does, so such bytes survive a
 // round trip through UTF-16. Where Windows itself gives U+30FB (its default character) for a
