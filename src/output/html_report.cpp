@@ -1,5 +1,11 @@
 #include "output/html_report.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -442,6 +448,25 @@ class FileSink final : public ReportSink {
 // The file a report is written into: a new temporary file next to the target, which commit()
 // puts in the target's place, or the target itself when that is not a regular file. When the
 // object goes, the file is closed and a temporary file that was not put in place is removed.
+// A new file opened for writing, or nothing when a file of that name is there already (errno
+// EEXIST) or it cannot be made. The C library of Windows knows no "x" mode of its own.
+std::FILE* createNewFile(const std::string& name) {
+#ifdef _WIN32
+    const int fd =
+        _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(fd, "wb");
+    if (file == nullptr) {
+        _close(fd);
+    }
+    return file;
+#else
+    return std::fopen(name.c_str(), "wbx");
+#endif
+}
+
 class ReportFile {
   public:
     explicit ReportFile(const std::string& path) : target_(path) {
@@ -464,7 +489,7 @@ class ReportFile {
         for (int k = 0; k < 100 && file_ == nullptr; ++k) {
             std::string name = target_ + (k == 0 ? "" : "." + std::to_string(k)) + ".tmp";
             errno = 0;
-            file_ = std::fopen(name.c_str(), "wbx");
+            file_ = createNewFile(name);
             if (file_ != nullptr) {
                 temporary_ = std::move(name);
             } else if (errno != EEXIST) {

@@ -641,7 +641,7 @@ TEST_F(ControllerTest, WarningHelpIsAPageOnTheWebOrAFile) {
     EXPECT_EQ(web.target, "https://rules.example/c/W101.html");
     const WarningHelp file = controller().warningHelp(0, 0, 2);
     EXPECT_FALSE(file.web);
-    EXPECT_EQ(file.target, "/usr/share/rules/W101");
+    EXPECT_EQ(file.target, std::string("/usr/share/rules") + kPathSeparator + "W101");
     EXPECT_TRUE(controller().warningHelp(0, 99, 1).target.empty());
 }
 

@@ -203,7 +203,8 @@ TEST(CommandLineHelp, HelpAndVersionPrintAndExitWithoutTouchingFiles) {
 
     // The short forms print the same text, also where a window could be shown (the script ends a
     // window that should not have opened, so a regression fails instead of hanging).
-    for (const char* shortForm : {"-h", "'-?'", "'/?'", "/aafter.c -h"}) {
+    for (const std::string& shortForm : {std::string("-h"), apptest::quoted("-?"),
+                                         apptest::quoted("/?"), std::string("/aafter.c -h")}) {
         const apptest::RunResult r =
             runner.run(shortForm, "QT_QPA_PLATFORM=offscreen TAVELIN_UI_SCRIPT=end");
         EXPECT_EQ(r.exitCode, 0) << shortForm;

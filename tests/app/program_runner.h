@@ -26,6 +26,16 @@
 
 namespace tavelin::apptest {
 
+// One argument of a run, quoted as the platform's command line wants it (no characters of its
+// own to escape: the tests' arguments hold no quotes).
+inline std::string quoted(const std::string& argument) {
+#ifdef _WIN32
+    return "\"" + argument + "\"";
+#else
+    return "'" + argument + "'";
+#endif
+}
+
 struct RunResult {
     int exitCode = -1;
     std::string out;

@@ -63,13 +63,14 @@ TEST_F(TextFilesTest, EachSampleCountsItsStepsWithTheRulesItsHeadingNames) {
         const bool plain = first.find("plain text") != std::string::npos;
 
         // The step comparison of the file as the new module.
-        const RunResult counted = runner_.run("/exec '/a" + name + "'");
+        const RunResult counted = runner_.run("/exec " + apptest::quoted("/a" + name));
         EXPECT_EQ(counted.exitCode, 0) << counted.err;
         EXPECT_EQ(counted.err, "");
         EXPECT_EQ(newSteps(counted.out), std::stoi(m[1])) << counted.out;
 
         // The report's heading says when the plain-text rules applied.
-        const RunResult reported = runner_.run("/exec /s '/a" + name + "' /nreport");
+        const RunResult reported =
+            runner_.run("/exec /s " + apptest::quoted("/a" + name) + " /nreport");
         EXPECT_EQ(reported.exitCode, 0) << reported.err;
         const std::string report = program().read("report.html");
         EXPECT_NE(report.find("[" + name + "]"), std::string::npos);

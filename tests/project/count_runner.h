@@ -4,8 +4,10 @@
 // paths resolve in the program folder, which is the current folder of every run.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,10 +23,24 @@ namespace fs = std::filesystem;
 class Folder {
   public:
     Folder() {
+#ifdef _WIN32
+        // A fresh folder under the temporary folder (the program's folder tests use it too).
+        static int made = 0;
+        const fs::path base = fs::temp_directory_path();
+        for (int attempt = 0; attempt < 1000 && path_.empty(); ++attempt) {
+            const fs::path p = base / ("tavelin-count-" + std::to_string(++made) + "-" +
+                                       std::to_string(std::rand()));
+            std::error_code ec;
+            if (fs::create_directory(p, ec)) {
+                path_ = p.generic_string();
+            }
+        }
+#else
         char tmpl[] = "/tmp/tavelin-count-XXXXXX";
         if (mkdtemp(tmpl) != nullptr) {
             path_ = tmpl;
         }
+#endif
     }
     ~Folder() {
         std::error_code ec;
@@ -43,9 +59,15 @@ class Folder {
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    std::string read(const std::string& name) const { return readFile(file(name)); }
+    const std::string& path() const {
+        return path_;
+    }
+    std::string file(const std::string& name) const {
+        return path_ + "/" + name;
+    }
+    std::string read(const std::string& name) const {
+        return readFile(file(name));
+    }
     void write(const std::string& name, const std::string& bytes) const {
         const fs::path p(file(name));
         fs::create_directories(p.parent_path());
@@ -61,6 +83,8 @@ class Folder {
     std::string path_;
 };
 
+#ifndef _WIN32
+// Runs of the built programs through the shell: POSIX only (see tests/CMakeLists.txt).
 struct RunResult {
     int exitCode = -1;
     std::string out;
@@ -386,5 +410,7 @@ class JsonReader {
     std::size_t i_ = 0;
     bool ok_ = true;
 };
+
+#endif
 
 }  // namespace tavelin::counttest
