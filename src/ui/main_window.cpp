@@ -494,12 +494,16 @@ void MainWindow::chooseFolders() {
 }
 
 void MainWindow::compareFolders(const std::string& before, const std::string& after) {
+    const bool wasHidden = folders_->isHidden();
     folders_->show();
     foldersAction_->setEnabled(true);
     foldersAction_->setChecked(true);
-    if (vertical_->sizes().value(0) < 120) {
-        const int total = vertical_->height();
-        vertical_->setSizes({total * 2 / 5, total - total * 2 / 5});
+    if (wasHidden) {
+        // Two fifths of the height for the table, once the layout has given the view its place.
+        QTimer::singleShot(0, this, [this] {
+            const int total = vertical_->height() - vertical_->handleWidth();
+            vertical_->setSizes({total * 2 / 5, total - total * 2 / 5});
+        });
     }
     folders_->startNative(before, after);
 }

@@ -24,6 +24,7 @@
 #include "app/program.h"
 #include "app/startup_options.h"
 #include "ui/find_bar.h"
+#include "ui/folder_view.h"
 #include "ui/main_window.h"
 #include "ui/ui_strings.h"
 #include "ui/ui_texts.h"
@@ -152,6 +153,15 @@ void runScript(MainWindow& window, QStringList steps) {
         std::raise(SIGTERM);
     } else if (step == QLatin1String("next-block")) {
         window.nextBlock();
+    } else if (step == QLatin1String("next-file")) {
+        window.folderView()->selectNextChanged();
+    } else if (step == QLatin1String("wait-folders")) {
+        // Until the folder comparison has counted every file.
+        if (window.folderView()->counting()) {
+            steps.prepend(step);
+            QTimer::singleShot(50, &window, [&window, steps] { runScript(window, steps); });
+            return;
+        }
     } else if (step.startsWith(QLatin1String("find:"))) {
         window.openFind();
         window.findBar()->field()->setText(step.mid(5));

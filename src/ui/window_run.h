@@ -26,7 +26,8 @@ class Application;
 // steps carried out one after the other once the first activation is done: "end" (the End
 // button), "exit" (File > Exit), "close" (the window's close button), "escape" (the Esc key),
 // "execute" (the Execute button), "close-while-busy" (Execute, and the close button while it
-// runs), "signal" (SIGTERM to the process), "next-block" (Alt+Down), "find:<text>" (the find bar
+// runs), "signal" (SIGTERM to the process), "next-block" (Alt+Down), "wait-folders" (until the
+// folder comparison has counted every file), "next-file" (Alt+Right), "find:<text>" (the find bar
 // and F3), "size:<w>x<h>", "wait:<ms>", and "shot:<file>" (a picture of the window, PNG by the
 // file's extension). Message boxes then answer themselves and every message is also written to
 // standard error as "tavelin: message: <text>".
