@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-example}
+started=$(date +%s)
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev fonts-dejavu-core fonts-ipafont-gothic dpkg-dev libgit2-dev git)
@@ -38,29 +39,39 @@ example)
     exec tools/run-example.sh build/release/tavelin
     ;;
 test)
+    # Each step says how long the run has taken so far, the installation included (CI must stay
+    # under 30 minutes).
+    step() { echo "== $1 ($(($(date +%s) - started)) s so far)"; }
     # Style: every C++ file as clang-format leaves it.
     git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+    step "default build and tests"
     cmake --preset default >/dev/null
     cmake --build --preset default
     ctest --preset default -j2
+    step "Debian package"
     # The Debian package of the same build: its files and its dependencies.
     tools/check-package.sh build/default
+    step "AddressSanitizer and UndefinedBehaviorSanitizer"
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     ctest --preset asan -j2
+    step "ThreadSanitizer"
     # ThreadSanitizer over the tests whose work runs on several threads (the window's worker,
     # the two sides of a comparison, the report writer).
     cmake --preset tsan >/dev/null
     cmake --build --preset tsan
     ctest --preset tsan -j2
+    step "engine without Qt, plain code paths"
     # The engine and the run without a window build and pass without Qt, on the plain forms of
     # the SSE2 and population-count paths.
     cmake --preset engine >/dev/null
     cmake --build --preset engine
     ctest --preset engine -j2
+    step "fuzz targets"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
-    tools/fuzz-smoke.sh build/fuzz 20
+    tools/fuzz-smoke.sh build/fuzz 10
+    step "Windows under wine"
     # Windows: the engine, the run without a window and the tests cross-built with mingw-w64,
     # the tests run under wine; then the zip's contents, and the same runs on both builds
     # leave the same files byte for byte.
@@ -68,6 +79,7 @@ test)
     cmake --build --preset windows
     ctest --preset windows -j2
     tools/check-windows.sh build/windows build/engine
+    step "done"
     ;;
 *)
     echo "usage: $0 [example|test]" >&2

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QHBoxLayout>
@@ -41,6 +40,7 @@
 #include "ui/logo_widget.h"
 #include "ui/long_operation.h"
 #include "ui/overview_strip.h"
+#include "ui/shown_files_watch.h"
 #include "ui/ui_strings.h"
 #include "ui/ui_texts.h"
 
@@ -158,12 +158,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     buildWidgets();
     connectControls();
     // Files shown that change on disk are noticed above their list.
-    watcher_ = new QFileSystemWatcher(this);
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this,
-            [this](const QString& path) { shownFileChanged(path); });
-    restored_ = new QTimer(this);
-    restored_->setInterval(1000);
-    connect(restored_, &QTimer::timeout, this, [this] { lookForRestoredFiles(); });
+    watch_ = new ShownFilesWatch(session_, panes_, this);
     buildMenus();
     bar_->applyTexts(controller_->processingKindCount());
     applyCodeHints();
@@ -563,7 +558,7 @@ void MainWindow::listsRebuilt() {
         blocks_, std::max(codeModel(0)->rowCount(), codeModel(1)->rowCount()),
         {fromColourValue(vs.addColor), fromColourValue(vs.delColor), fromColourValue(vs.spcColor)});
     updateOverviewView();
-    watchShownFiles();
+    watch_->update();
     applyColumnWidths();
     counts_->setCounts(session_.codeLists.counts);
 }
@@ -851,84 +846,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Files that change on disk.
-
-namespace {
-
-QString shownPath(const Session& session, int list) {
-    const int side = session.codeLists.lists[static_cast<std::size_t>(list)].side;
-    const ModuleDescriptor* module = session.panes.module(side);
-    return module != nullptr ? fromEngineText(module->path) : QString();
-}
-
-}  // namespace
-
-void MainWindow::watchShownFiles() {
-    QStringList wanted;
-    for (int list = 0; list < 2; ++list) {
-        const QString path = shownPath(session_, list);
-        if (!path.isEmpty() && QFileInfo::exists(path)) {
-            wanted << path;
-            // What the user sees now is the file as it is.
-            pane(list)->hideNotice();
-        }
-    }
-    const QStringList watched = watcher_->files();
-    for (const QString& path : watched) {
-        if (!wanted.contains(path)) {
-            watcher_->removePath(path);
-        }
-    }
-    for (const QString& path : wanted) {
-        if (!watched.contains(path)) {
-            watcher_->addPath(path);
-        }
-    }
-}
-
-void MainWindow::shownFileChanged(const QString& path) {
-    for (int list = 0; list < 2; ++list) {
-        if (shownPath(session_, list) != path) {
-            continue;
-        }
-        const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
-        const QString which = side == kAfter ? QStringLiteral("The file after change")
-                                             : QStringLiteral("The file before change");
-        if (QFileInfo::exists(path)) {
-            pane(list)->showNotice(which + QStringLiteral(" has changed on disk: ") + path, true);
-            // A file saved by writing a new one and renaming it is watched anew.
-            if (!watcher_->files().contains(path)) {
-                watcher_->addPath(path);
-            }
-        } else {
-            // Gone: the list keeps what it shows until the user acts.
-            pane(list)->showNotice(
-                fromEngineText(openFailureMessage(path.toStdString(), kLoadCannotOpen)), false);
-            restored_->start();
-        }
-    }
-}
-
-void MainWindow::lookForRestoredFiles() {
-    bool missing = false;
-    for (int list = 0; list < 2; ++list) {
-        const QString path = shownPath(session_, list);
-        if (path.isEmpty() || watcher_->files().contains(path)) {
-            continue;
-        }
-        if (QFileInfo::exists(path)) {
-            watcher_->addPath(path);
-            shownFileChanged(path);
-        } else {
-            missing = true;
-        }
-    }
-    if (!missing) {
-        restored_->stop();
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -25,8 +25,6 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDialog;
-class QFileSystemWatcher;
-class QTimer;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -42,6 +40,7 @@ class FolderView;
 class LogoWidget;
 class LongOperation;
 class OverviewStrip;
+class ShownFilesWatch;
 
 class MainWindow final : public QMainWindow, private PaneHost {
     Q_OBJECT
@@ -193,9 +192,6 @@ class MainWindow final : public QMainWindow, private PaneHost {
     void moveToBlock(bool next);
     void chooseFolders();
     void openFolderPair();
-    void watchShownFiles();
-    void shownFileChanged(const QString& path);
-    void lookForRestoredFiles();
 
     Session& session_;
     std::unique_ptr<Port> port_;
@@ -228,8 +224,7 @@ class MainWindow final : public QMainWindow, private PaneHost {
     FoundText found_;
     std::vector<ChangeBlock> blocks_;
     std::array<QString, 2> lastFolders_;  // of the after and before file choice
-    QFileSystemWatcher* watcher_ = nullptr;
-    QTimer* restored_ = nullptr;  // looks for shown files that were gone
+    ShownFilesWatch* watch_ = nullptr;
 };
 
 }  // namespace tavelin::ui

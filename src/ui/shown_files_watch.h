@@ -1,0 +1,41 @@
+#pragma once
+// Watches the files the two code lists show and puts a notice above a list when its file changes
+// on disk (with a Reload button) or is gone (the open message; the list keeps its text). A file
+// that comes back is noticed within a second; a file saved by writing a new one and renaming it
+// over the old is watched anew.
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+#include "app/session.h"
+
+class QFileSystemWatcher;
+class QTimer;
+
+namespace tavelin::ui {
+
+class ListPane;
+
+class ShownFilesWatch final : public QObject {
+    Q_OBJECT
+  public:
+    ShownFilesWatch(const Session& session, std::array<ListPane*, 2> panes,
+                    QObject* parent = nullptr);
+
+    // The lists were rebuilt: watch the files they show now, and drop the notices of those that
+    // are shown as they are.
+    void update();
+
+  private:
+    QString shownPath(int list) const;
+    void fileChanged(const QString& path);
+    void lookForRestoredFiles();
+
+    const Session& session_;
+    std::array<ListPane*, 2> panes_;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* restored_ = nullptr;  // looks for shown files that were gone
+};
+
+}  // namespace tavelin::ui
