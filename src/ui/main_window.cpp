@@ -169,7 +169,11 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     for (ListPane* pane : panes_) {
         pane->setWarningsVisible(warnings);
     }
-    setMinimumSize(kMinWindowWidth, kMinWindowHeight);
+    // The window is never made narrower than its controls need: with the fonts of this desktop
+    // they may not fit the classic minimum and would be drawn over each other.
+    const QSize controls = minimumSizeHint();
+    setMinimumSize(std::max(kMinWindowWidth, controls.width()),
+                   std::max(kMinWindowHeight, controls.height()));
     placeWindow();
     if (session_.options.silent) {
         setWindowState(windowState() | Qt::WindowMinimized);
