@@ -228,7 +228,9 @@ class MainController {
     // it shows can be saved; what help 1 or 2 of warning row `row` opens.
     CodeListMenuItems codeListMenuItems(int list, bool hasRows, bool hasSelection) const;
     DropDecision dropDecision(int list, std::span<const std::string> paths) const;
-    bool acceptsDrops() const { return session_.noDataFile == 1; }
+    // Not while an operation runs: the pointer then shows the refusal instead of a drop that
+    // would be lost.
+    bool acceptsDrops() const { return session_.noDataFile == 1 && !busy() && !closed_; }
     bool canSaveText(int list) const;
     WarningHelp warningHelp(int list, std::int32_t row, int help) const;
 

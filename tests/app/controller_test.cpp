@@ -347,11 +347,16 @@ TEST_F(ControllerTest, ShortcutsAreIgnoredWhileAnOperationRuns) {
     window_.onLists = [&] {
         ++nested;
         EXPECT_EQ(controller().keyPress(kKeyCtrlX), KeyAction::None);
+        // A file dragged over the window now is refused, not taken and dropped silently.
+        EXPECT_FALSE(controller().acceptsDrops());
+        EXPECT_EQ(controller().dropDecision(0, std::vector<std::string>{"after.c"}).kind,
+                  DropDecision::Kind::Ignore);
     };
     controller().reload();
     window_.onLists = nullptr;
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(session_->viewState, ViewState::Plain);
+    EXPECT_TRUE(controller().acceptsDrops());
 
     // Not busy: Ctrl+X runs the step comparison, Ctrl+Z reloads, Ctrl+W compares afresh.
     EXPECT_EQ(controller().keyPress(kKeyCtrlX), KeyAction::None);

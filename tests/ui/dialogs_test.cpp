@@ -53,7 +53,7 @@ void DialogsTest::helpExtensionAloneKeepsTheListsButReappliesLogoAndPanels() {
     Fixture f;
     MainWindow& w = f.compare(numberedLines(10, {2}), numberedLines(10));
     f.session->noDataFile = 0;  // the logo follows the image choice in the data-file edition
-    w.resize(800, 600);
+    w.resize(1000, 600);
     QApplication::processEvents();
     QSignalSpy resets(w.codeModel(0), &QAbstractItemModel::modelReset);
     runSettings(w, [](SettingsDialog& d) {
@@ -64,8 +64,8 @@ void DialogsTest::helpExtensionAloneKeepsTheListsButReappliesLogoAndPanels() {
     QCOMPARE(resets.count(), 0);  // no rebuild
     QCOMPARE(f.session->viewerSettings.help1Ext, std::string("html"));
     QVERIFY(!w.logo(0)->isVisible() && w.logo(1)->isVisible());
-    // A status bar 800 pixels wide: 500 for the counts, 300 for the rest.
-    QCOMPARE(w.statusBar()->width(), 800);
+    // A status bar 1000 pixels wide: 500 for the counts, 500 for the rest.
+    QCOMPARE(w.statusBar()->width(), 1000);
     QVERIFY(w.stepCounts()->width() >= 500);
 }
 
