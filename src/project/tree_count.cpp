@@ -97,9 +97,8 @@ struct Job {
     std::string report;
 };
 
-struct Sides {
-    std::array<std::vector<unsigned char>, kSides> bytes;
-};
+// The bytes of both sides of the pair a worker counts, kept between pairs.
+using SideBytes = std::array<std::vector<unsigned char>, kSides>;
 
 std::string definitionName(const CountSetup& setup, int index) {
     const ExtensionDefinition* def = setup.extensions.find(index);
@@ -304,9 +303,12 @@ class Runner {
             const auto n = std::filesystem::file_size(tree.diskPath(e->path), ec);
             return ec ? -2 : static_cast<std::int64_t>(n);
         };
+        std::vector<std::int64_t> deletedSizes;
+        deletedSizes.reserve(deleted.size());
         std::unordered_map<std::int64_t, int> beforeSizes;
         for (const TreeEntry* b : deleted) {
-            ++beforeSizes[sizeOf(before_, b)];
+            deletedSizes.push_back(sizeOf(before_, b));
+            ++beforeSizes[deletedSizes.back()];
         }
         std::map<std::string, std::vector<const TreeEntry*>> byKey;
         std::unordered_map<std::int64_t, int> afterSizes;
@@ -321,8 +323,9 @@ class Runner {
             }
         }
         std::map<std::string, std::vector<const TreeEntry*>> beforeByKey;
-        for (const TreeEntry* b : deleted) {
-            const std::int64_t size = sizeOf(before_, b);
+        for (std::size_t i = 0; i < deleted.size(); ++i) {
+            const TreeEntry* b = deleted[i];
+            const std::int64_t size = deletedSizes[i];
             if (size != -2 && afterSizes.count(size) != 0) {
                 const std::string key = contentKey(before_, *b);
                 if (byKey.count(key) != 0) {
@@ -390,23 +393,25 @@ class Runner {
             const TreeEntry* b;
         };
         std::vector<Candidate> candidates;
+        std::vector<unsigned char> afterBytes;
+        std::vector<unsigned char> beforeBytes;
         for (const TreeEntry* a : added) {
             const auto found = beforeByName.find(fileNameOf(a->path));
             if (found == beforeByName.end()) {
                 continue;
             }
+            std::string problem;
+            if (!after_.read(*a, afterBytes, problem) || looksBinary(afterBytes)) {
+                continue;
+            }
             for (const TreeEntry* b : found->second) {
-                Sides sides;
-                std::string problem;
-                if (!after_.read(*a, sides.bytes[kAfter], problem) ||
-                    !before_.read(*b, sides.bytes[kBefore], problem) ||
-                    looksBinary(sides.bytes[kAfter]) || looksBinary(sides.bytes[kBefore])) {
+                if (!before_.read(*b, beforeBytes, problem) || looksBinary(beforeBytes)) {
                     continue;
                 }
                 PairInput in;
                 in.names = {after_.moduleName(a->path), before_.moduleName(b->path)};
                 in.paths = {a->path, b->path};
-                in.bytes = {sides.bytes[kAfter], sides.bytes[kBefore]};
+                in.bytes = {afterBytes, beforeBytes};
                 const PairCounts c = countPair(setup_, in);
                 const std::int32_t larger = std::max(c.steps[kAfter], c.steps[kBefore]);
                 if (larger > 0 && 2 * static_cast<std::int64_t>(c.matchedSteps) >= larger) {
@@ -439,7 +444,7 @@ class Runner {
         if (oneThreadEach) {
             sequential.emplace();
         }
-        Sides sides;
+        SideBytes sides;
         PairDetail detail;
         for (;;) {
             if (cancelled()) {
@@ -453,7 +458,7 @@ class Runner {
         }
     }
 
-    FileRow countJob(const Job& job, Sides& sides, PairDetail& detail) {
+    FileRow countJob(const Job& job, SideBytes& sides, PairDetail& detail) {
         FileRow row;
         row.path = (job.after ? job.after : job.before)->path;
         if ((job.status == RowStatus::Moved || job.status == RowStatus::Renamed)) {
@@ -464,20 +469,19 @@ class Runner {
         const std::array<const TreeEntry*, kSides> entries{job.after, job.before};
         const std::array<TreeSource*, kSides> trees{&after_, &before_};
         for (std::size_t s = 0; s < kSides; ++s) {
-            sides.bytes[s].clear();
+            sides[s].clear();
             if (entries[s] == nullptr) {
                 continue;
             }
             std::string problem;
-            if (!trees[s]->read(*entries[s], sides.bytes[s], problem)) {
+            if (!trees[s]->read(*entries[s], sides[s], problem)) {
                 row.status = RowStatus::Failed;
                 row.reason = std::string(s == kAfter ? "after: " : "before: ") + problem;
                 return row;
             }
-            row.bytes += sides.bytes[s].size();
         }
         for (std::size_t s = 0; s < kSides; ++s) {
-            if (entries[s] != nullptr && looksBinary(sides.bytes[s])) {
+            if (entries[s] != nullptr && looksBinary(sides[s])) {
                 row.status = RowStatus::Skipped;
                 row.reason = "binary file";
                 row.language.clear();
@@ -489,11 +493,11 @@ class Runner {
             if (entries[s] != nullptr) {
                 in.names[s] = trees[s]->moduleName(entries[s]->path);
                 in.paths[s] = entries[s]->path;
-                in.bytes[s] = sides.bytes[s];
+                in.bytes[s] = sides[s];
             }
         }
-        in.sameBytes = job.after != nullptr && job.before != nullptr &&
-                       sides.bytes[kAfter] == sides.bytes[kBefore];
+        in.sameBytes =
+            job.after != nullptr && job.before != nullptr && sides[kAfter] == sides[kBefore];
         if (job.status == RowStatus::Changed && in.sameBytes) {
             row.status = RowStatus::Unchanged;
         }
@@ -523,7 +527,6 @@ class Runner {
 
     void finish(FileRow row) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        result_.bytesRead += row.bytes;
         if (cb_.onRow) {
             cb_.onRow(row);
         }

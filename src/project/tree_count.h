@@ -43,8 +43,7 @@ struct FileRow {
     StepCountRecord counts;
     std::int32_t afterSteps = -1;  // counted steps of each side, -1 when absent
     std::int32_t beforeSteps = -1;
-    std::string report;       // the comparison report's file name in the report folder, if any
-    std::uint64_t bytes = 0;  // bytes read for the row, both sides
+    std::string report;  // the comparison report's file name in the report folder, if any
 
     bool counted() const { return status != RowStatus::Skipped && status != RowStatus::Failed; }
 };
@@ -70,8 +69,7 @@ struct CountCallbacks {
 struct TreeCount {
     std::vector<FileRow> rows;  // sorted by path (bytes)
     bool cancelled = false;
-    std::size_t total = 0;  // files planned
-    std::uint64_t bytesRead = 0;
+    std::size_t total = 0;          // files planned
     std::size_t reportsFailed = 0;  // reports that could not be written
 };
 

@@ -87,7 +87,6 @@ void FolderCount::run() {
             }
             setup = std::move(loaded);
         }
-        outcome_.setup = setup;
         const TreeOpener open = request_.openTree ? request_.openTree : project::openFolderTree;
         std::string problem;
         std::unique_ptr<project::TreeSource> before = open(request_.beforeFolder, problem);
@@ -113,7 +112,6 @@ void FolderCount::run() {
         const project::TreeCount result =
             project::countTrees(*setup, *before, *after, request_.options, callbacks);
         outcome_.cancelled = result.cancelled;
-        outcome_.total = result.total;
     } catch (const std::exception& e) {
         outcome_.problem = std::string("The count stopped: ") + e.what();
     }

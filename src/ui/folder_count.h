@@ -39,9 +39,6 @@ struct FolderCountOutcome {
     bool cancelled = false;
     // Why nothing was counted (settings or a folder that cannot be read); empty otherwise.
     std::string problem;
-    // The setup the count used (the one read, for the next count to reuse).
-    std::shared_ptr<const project::CountSetup> setup;
-    std::size_t total = 0;
 };
 
 class FolderCount {
