@@ -1,7 +1,6 @@
 // tavelin-count: the change in steps of a whole project, over two folders or two revisions.
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -19,7 +18,7 @@ int main(int argc, char** argv) {
     try {
         project::CountHost host;
         host.programFolder = programFolder(argc > 0 ? argv[0] : nullptr);
-        host.userFolder = userConfigFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+        host.userFolder = userConfigFolder();
         host.terminalOut = isTerminal(stdout);
         host.terminalErr = isTerminal(stderr);
         return project::runCount(args, host);

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/codepage.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -37,14 +39,10 @@ void appendQuoted(std::wstring& line, const std::wstring& arg) {
     line.push_back(L'"');
 }
 
+// Paths and arguments are in the machine's ANSI code page, as the C runtime gives them.
 std::wstring widen(const std::string& s) {
-    if (s.empty()) {
-        return {};
-    }
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
+    const std::u16string units = fileSystemToUtf16(s);
+    return {units.begin(), units.end()};
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -59,10 +58,8 @@ bool onDisk(const std::string& path) {
 }  // namespace
 
 FolderView::FolderView(QWidget* parent) : QWidget(parent) {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
     sources_.programFolder = programFolder(nullptr);
-    sources_.userFolder = userConfigFolder(xdg, home);
+    sources_.userFolder = userConfigFolder();
 
     model_ = new FolderModel(this);
     totals_ = new FolderTotalsModel(*model_, this);
