@@ -348,13 +348,15 @@ int rereadWholeFile(ModuleDescriptor& d, const CounterSettings& settings, Module
     return read;
 }
 
-// The lines of a whole file as its open counts them: over the text and the unit after it.
+// The lines of a whole file of `fileBytes` bytes, counted over one byte more than the file
+// holds (the first byte of an appended terminator, or the NUL, so that a last line without a
+// line break is counted), in whole units of the text.
 template <typename Unit>
-std::int32_t wholeFileLines(const std::vector<Unit>& text, std::int64_t length,
+std::int32_t wholeFileLines(const std::vector<Unit>& text, std::int64_t fileBytes,
                             const CounterSettings& settings) {
-    const auto n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(length) + 1);
-    return countLines<Unit>(std::span<const Unit>(text).first(n), settings.delimit,
-                            settings.eofflg);
+    const auto units = static_cast<std::size_t>((fileBytes + 1) / std::int64_t{sizeof(Unit)});
+    return countLines<Unit>(std::span<const Unit>(text).first(std::min(text.size(), units)),
+                            settings.delimit, settings.eofflg);
 }
 
 }  // namespace
@@ -391,7 +393,8 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
                 held[side] ? loadModuleTextFromBytes(*held[side], d, settings.delimit, text.bytes)
                            : loadModuleText(d, settings, text.bytes);
         }
-        std::int64_t length = stretchLength(d);
+        const std::int64_t bytes = stretchLength(d);
+        std::int64_t length = bytes;
         if (d.utf16 == 1) {
             length /= 2;
             takeUtf16Units(text, static_cast<std::size_t>(length), d.codeNo == kUtf16BigEndian);
@@ -402,8 +405,8 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
             return;
         }
         if (panes.wholeFile[side]) {
-            d.totalSteps = d.utf16 == 1 ? wholeFileLines(text.units, length, settings)
-                                        : wholeFileLines(text.bytes, length, settings);
+            d.totalSteps = d.utf16 == 1 ? wholeFileLines(text.units, bytes, settings)
+                                        : wholeFileLines(text.bytes, bytes, settings);
         }
         panes.moduleLength[side] = static_cast<std::int32_t>(length);
     };
@@ -459,8 +462,7 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     if (read != kLoadOk) {
         return fail(read);
     }
-    // One unit more than the file holds: the first byte of an appended terminator, or the NUL,
-    // so that a last line without a line break is counted.
+    // One byte more than the file holds (see wholeFileLines).
     std::int64_t length = stretchLength(d) + 1;
 
     // Judge the encoding by the file's own bytes, not the terminator or NUL after them.
@@ -471,13 +473,9 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     if (d.utf16 == 1) {
         length /= 2;
         takeUtf16Units(text, static_cast<std::size_t>(length), d.codeNo == kUtf16BigEndian);
-        d.totalSteps = countLines<char16_t>(
-            std::span<const char16_t>(text.units).first(static_cast<std::size_t>(length)),
-            settings.delimit, settings.eofflg);
+        d.totalSteps = wholeFileLines(text.units, stretchLength(d), settings);
     } else {
-        d.totalSteps = countLines<unsigned char>(
-            std::span<const unsigned char>(text.bytes).first(static_cast<std::size_t>(length)),
-            settings.delimit, settings.eofflg);
+        d.totalSteps = wholeFileLines(text.bytes, stretchLength(d), settings);
     }
     panes.moduleLength[s] = static_cast<std::int32_t>(length);
     d.noCountSteps = 0;

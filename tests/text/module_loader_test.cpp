@@ -278,6 +278,37 @@ TEST_F(LoaderFiles, OpenedUtf16FileCountsUnits) {
     EXPECT_EQ(panes_.moduleLength[kAfter], 5);
 }
 
+// A reload reads a file opened by hand afresh and counts its lines again: the count must be the
+// open's, for every line-end mode, either byte order and with or without a last line break.
+TEST_F(LoaderFiles, AReloadCountsTheLinesOfAWholeFileAsItsOpenDid) {
+    const std::vector<std::string> texts = {std::string("\xFF\xFE"
+                                                        "a\0\n\0b\0\n\0",
+                                                        10),
+                                            std::string("\xFF\xFE"
+                                                        "a\0\r\0\n\0b\0",
+                                                        10),
+                                            std::string("\xFE\xFF\0a\0\n\0b", 8),
+                                            std::string("\xFE\xFF\0a\0\r\0\n", 8),
+                                            "a\nb\n",
+                                            "a\r\nb"};
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        const std::string path = write("w" + std::to_string(t) + ".c", texts[t]);
+        for (std::int32_t delimit = 0; delimit <= 3; ++delimit) {
+            for (std::int32_t eofflg = 0; eofflg <= 1; ++eofflg) {
+                settings_.delimit = delimit;
+                settings_.eofflg = eofflg;
+                ModulePanes panes;
+                ASSERT_EQ(openAfterFile(panes, path, 0, settings_), kLoadOk);
+                const std::int32_t opened = panes.descriptors[kAfter].totalSteps;
+                ASSERT_EQ(allocateTextBuffers(panes), 0);
+                ASSERT_TRUE(reloadBothModules(panes, settings_).ok());
+                EXPECT_EQ(panes.descriptors[kAfter].totalSteps, opened)
+                    << "text " << t << ", line ends " << delimit << ", end flag " << eofflg;
+            }
+        }
+    }
+}
+
 TEST_F(LoaderFiles, UnopenableFilesLeaveThePaneEmpty) {
     const std::string good = write("good.c", "ok\r\n");
     const std::vector<std::string> bad = {write("zero.c", ""), write("one.c", "x"),
