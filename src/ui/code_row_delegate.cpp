@@ -18,6 +18,28 @@ bool changedPair(LineStatus a, LineStatus b) {
            (x == LineStatus::Deleted && y == LineStatus::Added);
 }
 
+// Letters, digits, '_' and every character outside ASCII make words, as the search takes them.
+bool wordUnit(QChar c) {
+    const char16_t u = c.unicode();
+    return u >= 0x80 || u == u'_' || (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') ||
+           (u >= u'A' && u <= u'Z');
+}
+
+// Where the found text stands in a row's caption: its first place, or with whole words its
+// first place not inside a longer word; -1 when none.
+int foundAt(const QString& caption, const FoundText& found) {
+    const auto length = static_cast<int>(found.text.size());
+    for (int at = static_cast<int>(caption.indexOf(found.text, 0, found.sensitivity)); at >= 0;
+         at = static_cast<int>(caption.indexOf(found.text, at + 1, found.sensitivity))) {
+        const bool startsWord = at == 0 || !wordUnit(caption[at - 1]);
+        const bool endsWord = at + length >= caption.size() || !wordUnit(caption[at + length]);
+        if (!found.wholeWord || (startsWord && endsWord)) {
+            return at;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 const std::vector<TextSpan>& InlineHighlights::spans(int list, int row) {
@@ -69,25 +91,23 @@ void CodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->save();
     painter->setClipRect(area);
     if (!selected && !text.isEmpty()) {
-        const QVariant background = index.data(Qt::BackgroundRole);
-        if (background.canConvert<QColor>()) {
-            const QColor shade = strongerShade(background.value<QColor>());
+        // The row's colour, as the style option took it from the model.
+        if (opt.backgroundBrush.style() != Qt::NoBrush) {
+            const QColor shade = strongerShade(opt.backgroundBrush.color());
             for (const TextSpan& span : highlights_.spans(list_, index.row())) {
                 painter->fillRect(spanRect(span.start, span.length), shade);
             }
         }
     }
     if (found_.list == list_ && found_.row == index.row() && !found_.text.isEmpty()) {
-        const int at = text.indexOf(found_.text, 0, found_.sensitivity);
+        const int at = foundAt(text, found_);
         if (at >= 0) {
             painter->fillRect(spanRect(at, static_cast<int>(found_.text.size())),
                               QColor(255, 150, 50));
         }
     }
-    const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
-    const QVariant foreground = index.data(Qt::ForegroundRole);
-    painter->setPen(!selected && foreground.canConvert<QColor>() ? foreground.value<QColor>()
-                                                                 : opt.palette.color(role));
+    // The model's text colour is in the option's palette already.
+    painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(opt.font);
     painter->drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     painter->restore();

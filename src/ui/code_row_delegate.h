@@ -44,6 +44,7 @@ class InlineHighlights {
 struct FoundText {
     QString text;
     Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive;
+    bool wholeWord = false;
     int list = -1;
     int row = -1;
 };

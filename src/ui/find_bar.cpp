@@ -42,10 +42,7 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     connect(field_, &QLineEdit::returnPressed, this, [this] { findRequested(true); });
     connect(next, &QToolButton::clicked, this, [this] { findRequested(true); });
     connect(previous, &QToolButton::clicked, this, [this] { findRequested(false); });
-    connect(close, &QToolButton::clicked, this, [this] {
-        hide();
-        closed();
-    });
+    connect(close, &QToolButton::clicked, this, &FindBar::dismiss);
     connect(field_, &QLineEdit::textChanged, this, [this] { note_->clear(); });
     hide();
 }
@@ -54,6 +51,11 @@ void FindBar::open() {
     show();
     field_->setFocus(Qt::ShortcutFocusReason);
     field_->selectAll();
+}
+
+void FindBar::dismiss() {
+    hide();
+    emit closed();
 }
 
 QString FindBar::text() const {
@@ -78,8 +80,7 @@ QString FindBar::note() const {
 
 void FindBar::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        hide();
-        closed();
+        dismiss();
         return;
     }
     QWidget::keyPressEvent(event);

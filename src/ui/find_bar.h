@@ -18,6 +18,8 @@ class FindBar final : public QWidget {
 
     // Shows the bar with the text field focused and its text selected.
     void open();
+    // Hides the bar and says so (closed).
+    void dismiss();
     QString text() const;
     bool matchCase() const;
     bool wholeWord() const;

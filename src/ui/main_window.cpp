@@ -195,9 +195,7 @@ void MainWindow::buildWidgets() {
     connect(find_, &FindBar::findRequested, this, [this](bool forward) { find(forward); });
     connect(find_, &FindBar::closed, this, [this] {
         found_.row = -1;
-        for (ListPane* pane : panes_) {
-            pane->codeView()->viewport()->update();
-        }
+        repaintLists();
     });
 
     // The folder comparison above the lists, shown when two folders are compared.
@@ -629,8 +627,7 @@ void MainWindow::execute() {
 void MainWindow::key(char code) {
     // Esc closes the find bar first.
     if (code == kKeyEscape && find_->isVisible()) {
-        find_->hide();
-        found_.row = -1;
+        find_->dismiss();
         return;
     }
     switch (controller_->keyPress(code)) {
@@ -756,8 +753,8 @@ void MainWindow::find(bool forward) {
         find_->setNote(QStringLiteral("Not found"));
         return;
     }
-    found_ = {text, options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive, hit->place.list,
-              hit->place.row};
+    found_ = {text, options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive, options.wholeWord,
+              hit->place.list, hit->place.row};
     find_->setNote(hit->wrapped ? (forward ? QStringLiteral("Went round to the top")
                                            : QStringLiteral("Went round to the bottom"))
                                 : QString());
@@ -768,9 +765,7 @@ void MainWindow::find(bool forward) {
     view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    for (ListPane* pane : panes_) {
-        pane->codeView()->viewport()->update();
-    }
+    repaintLists();
 }
 
 void MainWindow::setHighlightChars(bool on) {
@@ -778,6 +773,10 @@ void MainWindow::setHighlightChars(bool on) {
     highlights_->setEnabled(on);
     highlights_->clear();
     highlightAction_->setChecked(on);
+    repaintLists();
+}
+
+void MainWindow::repaintLists() {
     for (ListPane* pane : panes_) {
         pane->codeView()->viewport()->update();
     }

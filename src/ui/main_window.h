@@ -151,6 +151,8 @@ class MainWindow final : public QMainWindow, private PaneHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Both code lists painted again (found text, highlighting).
+    void repaintLists();
     class Port;
     friend class Port;
 

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -28,6 +29,7 @@ class ViewFeaturesTest : public QObject {
     void blockJumpsAndTheOverviewStrip();
     void gutterShowsTheFilesLineNumbers();
     void findGoesThroughBothListsAndRound();
+    void theFoundMarkStandsOnTheWordFound();
     void viewChoicesAreKeptInTheSettings();
 };
 
@@ -195,6 +197,31 @@ void ViewFeaturesTest::findGoesThroughBothListsAndRound() {
     QTest::keyClick(bar->field(), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
     QVERIFY(w.isVisible());
+}
+
+// With whole words, the mark of the row found stands on the word, not on the same letters inside
+// a longer word before it.
+void ViewFeaturesTest::theFoundMarkStandsOnTheWordFound() {
+    Fixture f;
+    MainWindow& w = f.compare("xab ab;\n", "xab ab;\n");
+    w.resize(1000, 600);
+    w.openFind();
+    w.findBar()->wordBox()->setChecked(true);
+    w.findBar()->field()->setText(QStringLiteral("ab"));
+    w.find(true);
+    QCOMPARE(w.found().row, 0);
+    QTableView* view = w.codeView(w.found().list);
+    view->horizontalScrollBar()->setValue(0);  // the start of the row in view
+    QApplication::processEvents();
+    const QImage pixels = view->viewport()->grab().toImage();
+    const QRect row = view->visualRect(w.codeModel(w.found().list)->index(0, 0));
+    const QFontMetrics metrics(view->font());
+    auto colourAt = [&](const QString& before) {
+        return pixels.pixelColor(row.left() + 5 + metrics.horizontalAdvance(before), row.top() + 1);
+    };
+    const QColor mark(255, 150, 50);
+    QVERIFY(colourAt(QStringLiteral("xa")) != mark);
+    QCOMPARE(colourAt(QStringLiteral("xab a")), mark);
 }
 
 void ViewFeaturesTest::viewChoicesAreKeptInTheSettings() {
