@@ -33,6 +33,9 @@ struct ModulePanes {
     // The module is a whole file opened by hand (not a byte range of a data file): every reload
     // takes the file as it is then, and a reload that cannot read it keeps the text shown.
     std::array<bool, kSides> wholeFile{false, false};
+    // How often each side's text has been read from its file (opened or reloaded): what was
+    // noticed about a file before the last read is no longer news.
+    std::array<std::uint32_t, kSides> reads{0, 0};
 
     // moduleText[side]: the module's text, then the appended terminator and a NUL.
     // hasBuffer[side]: the pane's buffer exists.

@@ -376,7 +376,8 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
         }
         ModuleDescriptor& d = panes.descriptors[side];
         ModuleText& text = panes.moduleText[side];
-        if (alreadyRead[side] && d.utf16 == 0 && !text.bytes.empty()) {
+        const bool justRead = alreadyRead[side] && d.utf16 == 0 && !text.bytes.empty();
+        if (justRead) {
             results[side] = stretchLength(d) == 0 ? kLoadEmptyModule : kLoadOk;
         } else if (panes.wholeFile[side] && !held[side]) {
             // A file opened by hand is taken as it is now. When it cannot be read the text shown
@@ -392,6 +393,9 @@ ReloadResult reloadBothModules(ModulePanes& panes, const CounterSettings& settin
             results[side] =
                 held[side] ? loadModuleTextFromBytes(*held[side], d, settings.delimit, text.bytes)
                            : loadModuleText(d, settings, text.bytes);
+        }
+        if (!justRead) {
+            ++panes.reads[side];
         }
         const std::int64_t bytes = stretchLength(d);
         std::int64_t length = bytes;
@@ -481,6 +485,7 @@ int openModuleFile(ModulePanes& panes, int side, const std::string& path,
     d.noCountSteps = 0;
     panes.present[s] = true;
     panes.wholeFile[s] = true;
+    ++panes.reads[s];
     if (sizeLineTables && allocateLineRecords(panes) != kLoadOk) {
         return fail(kLoadNoMemory);
     }

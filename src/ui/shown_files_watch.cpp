@@ -28,14 +28,24 @@ QString ShownFilesWatch::shownPath(int list) const {
     return module != nullptr ? fromEngineText(module->path) : QString();
 }
 
+std::uint32_t ShownFilesWatch::readsOf(int list) const {
+    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
+    return side == kAfter || side == kBefore ? session_.panes.reads[static_cast<std::size_t>(side)]
+                                             : 0;
+}
+
 void ShownFilesWatch::update() {
     QStringList wanted;
     for (int list = 0; list < 2; ++list) {
+        const auto l = static_cast<std::size_t>(list);
         const QString path = shownPath(list);
+        // A notice stays until the list shows its file read again (a view of the texts as they
+        // were read does not), or another file, or none.
+        if (path.isEmpty() || readsOf(list) != noticedAt_[l]) {
+            panes_[l]->hideNotice();
+        }
         if (!path.isEmpty() && QFileInfo::exists(path)) {
             wanted << path;
-            // What the user sees now is the file as it is.
-            panes_[static_cast<std::size_t>(list)]->hideNotice();
         }
     }
     const QStringList watched = watcher_->files();
@@ -56,6 +66,7 @@ void ShownFilesWatch::fileChanged(const QString& path) {
         if (shownPath(list) != path) {
             continue;
         }
+        noticedAt_[static_cast<std::size_t>(list)] = readsOf(list);
         const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
         const QString which = side == kAfter ? QStringLiteral("The file after change")
                                              : QStringLiteral("The file before change");
@@ -69,7 +80,9 @@ void ShownFilesWatch::fileChanged(const QString& path) {
         } else {
             // Gone: the list keeps what it shows until the user acts.
             panes_[static_cast<std::size_t>(list)]->showNotice(
-                fromEngineText(openFailureMessage(path.toStdString(), kLoadCannotOpen)), false);
+                fromEngineText(
+                    openFailureMessage(session_.panes.module(side)->path, kLoadCannotOpen)),
+                false);
             restored_->start();
         }
     }

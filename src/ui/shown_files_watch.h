@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <cstdint>
 
 #include "app/session.h"
 
@@ -24,18 +25,21 @@ class ShownFilesWatch final : public QObject {
                     QObject* parent = nullptr);
 
     // The lists were rebuilt: watch the files they show now, and drop the notices of those that
-    // are shown as they are.
+    // were read again since.
     void update();
 
   private:
     QString shownPath(int list) const;
+    // How often the file a list shows has been read.
+    std::uint32_t readsOf(int list) const;
     void fileChanged(const QString& path);
     void lookForRestoredFiles();
 
     const Session& session_;
     std::array<ListPane*, 2> panes_;
     QFileSystemWatcher* watcher_ = nullptr;
-    QTimer* restored_ = nullptr;  // looks for shown files that were gone
+    QTimer* restored_ = nullptr;                    // looks for shown files that were gone
+    std::array<std::uint32_t, 2> noticedAt_{0, 0};  // readsOf(list) when its notice was put up
 };
 
 }  // namespace tavelin::ui

@@ -19,6 +19,7 @@ class ReloadTest : public QObject {
     void editedFileIsNoticedAndReloadedIntoTheComparison();
     void executeAndReloadReadTheFileAsItIsNow();
     void deletedFileKeepsItsTextUntilItIsBack();
+    void aNoticeStaysUntilTheFileIsReadAgain();
 };
 
 void ReloadTest::editedFileIsNoticedAndReloadedIntoTheComparison() {
@@ -78,6 +79,23 @@ void ReloadTest::deletedFileKeepsItsTextUntilItIsBack() {
     QTest::mouseClick(w.pane(0)->noticeReload(), Qt::LeftButton);
     QCOMPARE(f.caption(0, 3), QStringLiteral("changed 4"));
     QCOMPARE(f.caption(0, 2), QStringLiteral("line 3"));
+}
+
+// A view of the texts as they were read rebuilds the lists but reads nothing: the notice stays,
+// for the list still shows the old text; a reload takes it away.
+void ReloadTest::aNoticeStaysUntilTheFileIsReadAgain() {
+    Fixture f;
+    MainWindow& w = f.compare(numberedLines(5), numberedLines(5));
+    f.folder.write("a.c", numberedLines(6, {2}));
+    QTRY_VERIFY_WITH_TIMEOUT(w.pane(0)->noticeShown(), 5000);
+    const auto reads = f.session->panes.reads;
+    w.processingSelector()->setCurrentIndex(kKindComments);
+    QTest::mouseClick(w.button(MainWindow::kExecute), Qt::LeftButton);
+    QCOMPARE(f.session->panes.reads, reads);
+    QVERIFY(w.pane(0)->noticeShown());
+    QTest::mouseClick(w.button(MainWindow::kReload), Qt::LeftButton);
+    QVERIFY(!w.pane(0)->noticeShown());
+    QCOMPARE(f.caption(0, 1), QStringLiteral("changed 2"));
 }
 
 }  // namespace tavelin::ui
