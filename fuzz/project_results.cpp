@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "project/results_output.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            OutputFormat::Markdown, OutputFormat::Html}) {
         const std::string out = formatResults(f, rows, summary, heading);
         const bool mustBeUtf8 = f != OutputFormat::Csv;
-        if (mustBeUtf8 && !validUtf8(out)) {
+        if (mustBeUtf8 && !tavelin::isWellFormedUtf8(out)) {
             __builtin_trap();
         }
         if ((f == OutputFormat::Html || f == OutputFormat::Markdown) &&

@@ -114,10 +114,11 @@ constexpr std::array<char16_t, kUnitTableSize> makeUnitTable() {
 
 constexpr std::array<char16_t, kUnitTableSize> kUpperUnit = makeUnitTable();
 
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 // UTF-8 decoding (strict: no overlong forms, no surrogates, nothing above U+10FFFF).
 
-// Decodes one character at text[pos]; returns its length in bytes, 0 when ill-formed.
 std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char b0 = byte(pos);
@@ -157,6 +158,8 @@ std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     }
     return len;
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // CP932: what the platform converter leaves to us.

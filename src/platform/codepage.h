@@ -62,6 +62,10 @@ std::string utf16ToAnsi(std::u16string_view utf16);
 // UTF-8 bytes to UTF-16 units; ill-formed bytes become U+FFFD, one per byte.
 std::u16string utf8ToUtf16(std::string_view utf8);
 
+// Decodes the UTF-8 character at text[pos] into `cp` (strict: no overlong forms, no surrogates,
+// nothing above U+10FFFF); its length in bytes, 0 when the bytes there start none.
+std::size_t decodeUtf8(std::string_view text, std::size_t pos, char32_t& cp);
+
 // True when every byte belongs to a well-formed UTF-8 character.
 bool isWellFormedUtf8(std::string_view text);
 

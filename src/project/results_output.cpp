@@ -3,47 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/codepage.h"
+
 namespace tavelin::project {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at text[i], or 0 when the byte there starts none.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-        return 1;
-    }
-    std::size_t n = 0;
-    std::uint32_t cp = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-        cp = b & 0x1FU;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        cp = b & 0x0FU;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        cp = b & 0x07U;
-    } else {
-        return 0;
-    }
-    if (i + n > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + k]);
-        if ((c & 0xC0U) != 0x80U) {
-            return 0;
-        }
-        cp = (cp << 6) | (c & 0x3FU);
-    }
-    const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
-    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
-    if (overlong || surrogate || cp > 0x10FFFF) {
-        return 0;
-    }
-    return n;
-}
 
 std::string hexByte(unsigned char b, const char* prefix) {
     char buf[8];
@@ -64,7 +28,8 @@ template <class Good, class Bad>
 void walkUtf8(std::string_view text, Good good, Bad bad) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t n = utf8Length(text, i);
+        char32_t cp = 0;
+        const std::size_t n = decodeUtf8(text, i, cp);
         if (n == 0) {
             bad(static_cast<unsigned char>(text[i]));
             ++i;
@@ -86,13 +51,6 @@ std::string stepsText(std::int32_t v) {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 }  // namespace
-
-bool validUtf8(std::string_view text) {
-    bool ok = true;
-    walkUtf8(
-        text, [](std::string_view) {}, [&](unsigned char) { ok = false; });
-    return ok;
-}
 
 bool parseOutputFormat(std::string_view name, OutputFormat& format) {
     if (name == "text") {
@@ -433,10 +391,10 @@ std::string formatJson(const std::vector<FileRow>& rows, const Summary& s, const
         if (!row.report.empty()) {
             out += ", \"report\": " + jsonString(row.report);
         }
-        if (!validUtf8(row.path)) {
+        if (!isWellFormedUtf8(row.path)) {
             out += ", \"path_hex\": \"" + hexBytes(row.path) + "\"";
         }
-        if (!row.beforePath.empty() && !validUtf8(row.beforePath)) {
+        if (!row.beforePath.empty() && !isWellFormedUtf8(row.beforePath)) {
             out += ", \"before_path_hex\": \"" + hexBytes(row.beforePath) + "\"";
         }
         out += "}";

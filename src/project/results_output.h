@@ -80,6 +80,5 @@ std::string jsonString(std::string_view text);
 std::string htmlText(std::string_view text);
 // Bytes as a terminal can show them: control characters and invalid UTF-8 as \xNN.
 std::string printable(std::string_view text);
-bool validUtf8(std::string_view text);
 
 }  // namespace tavelin::project
