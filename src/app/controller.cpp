@@ -45,11 +45,6 @@ bool namedFilesOpened(const StartupOptions& options, const TextsRead& opened) {
     return true;
 }
 
-class NoMessages final : public MessageSink {
-  public:
-    void showMessage(std::string_view) override {}
-};
-
 std::int32_t selectorIndex(std::int32_t value, std::int32_t count) {
     return value >= 0 && value < count ? value : -1;
 }
@@ -839,31 +834,16 @@ void MainController::unattendedReport() {
 }
 
 ReportInputs MainController::reportInputs() const {
-    const CounterSettings& cs = session_.counterSettings;
-    const ViewerSettings& vs = session_.viewerSettings;
-    ReportInputs in;
-    in.codeLists = &session_.codeLists;
-    in.panes = &session_.panes;
-    in.leftWarnings = &session_.leftWarnings;
-    in.rightWarnings = &session_.rightWarnings;
-    in.warningsShown = warningListsVisible(cs);
-    in.subItemColumns = warningSubItemCount(cs);
-    in.extra1 = cs.csvext1no > 0;
-    in.extra2 = cs.csvext2no > 0;
-    in.extra1Name = session_.extraColumnNames.first;
-    in.extra2Name = session_.extraColumnNames.second;
-    in.deletedColour = static_cast<std::uint32_t>(vs.delColor);
-    in.addedColour = static_cast<std::uint32_t>(vs.addColor);
-    in.blankColour = static_cast<std::uint32_t>(vs.spcColor);
-    in.counts = session_.stepCounts;
-    return in;
+    return reportInputsFor(session_.codeLists, session_.panes, session_.leftWarnings,
+                           session_.rightWarnings, session_.counterSettings,
+                           session_.viewerSettings, session_.extraColumnNames, session_.stepCounts);
 }
 
 int MainController::writeReport(const std::string& path) {
     int result = -1;
     const ReportInputs inputs = reportInputs();
     // Written on the window's worker; the message, if any, is shown here afterwards.
-    NoMessages quiet;
+    SilentMessages quiet;
     window_.runLong([&] { result = writeHtmlReport(path, inputs, true, quiet); });
     if (result != 0 && !session_.options.silent) {
         window_.showMessage(kMsgReportNotSaved);

@@ -542,6 +542,28 @@ class ReportFile {
 
 }  // namespace
 
+ReportInputs reportInputsFor(const CodeListModels& lists, const ModulePanes& panes,
+                             const WarningList& left, const WarningList& right,
+                             const CounterSettings& counter, const ViewerSettings& viewer,
+                             const ExtraColumnNames& extra, const StepCountRecord& counts) {
+    ReportInputs in;
+    in.codeLists = &lists;
+    in.panes = &panes;
+    in.leftWarnings = &left;
+    in.rightWarnings = &right;
+    in.warningsShown = warningListsVisible(counter);
+    in.subItemColumns = warningSubItemCount(counter);
+    in.extra1 = counter.csvext1no > 0;
+    in.extra2 = counter.csvext2no > 0;
+    in.extra1Name = extra.first;
+    in.extra2Name = extra.second;
+    in.deletedColour = static_cast<std::uint32_t>(viewer.delColor);
+    in.addedColour = static_cast<std::uint32_t>(viewer.addColor);
+    in.blankColour = static_cast<std::uint32_t>(viewer.spcColor);
+    in.counts = counts;
+    return in;
+}
+
 std::string escapeHtml(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 16);

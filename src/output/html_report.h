@@ -11,6 +11,7 @@
 
 #include "datafiles/module_panes.h"
 #include "datafiles/records.h"
+#include "datafiles/viewer_settings.h"
 #include "display/code_lists.h"
 #include "warnings/warning_list.h"
 
@@ -34,6 +35,13 @@ struct ReportInputs {
     std::uint32_t blankColour = 0x00FFFF;
     StepCountRecord counts;
 };
+
+// The report of what the lists show: both lists, the module texts, the warning lists and the
+// settings that decide the report's columns and colours.
+ReportInputs reportInputsFor(const CodeListModels& lists, const ModulePanes& panes,
+                             const WarningList& left, const WarningList& right,
+                             const CounterSettings& counter, const ViewerSettings& viewer,
+                             const ExtraColumnNames& extra, const StepCountRecord& counts);
 
 // "<", ">" and "&" replaced. A Shift-JIS double-byte character (a lead byte and a trail byte) is
 // copied whole, so its trail byte is never taken for a special character; a lead byte without a

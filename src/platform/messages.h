@@ -13,4 +13,10 @@ class MessageSink {
     virtual void showMessage(std::string_view text) = 0;
 };
 
+// Drops every message (work whose failures are reported otherwise).
+class SilentMessages final : public MessageSink {
+  public:
+    void showMessage(std::string_view) override {}
+};
+
 }  // namespace tavelin

@@ -10,15 +10,6 @@
 
 namespace tavelin::project {
 
-namespace {
-
-class NoMessages final : public MessageSink {
-  public:
-    void showMessage(std::string_view) override {}
-};
-
-}  // namespace
-
 PairCounts countPair(const CountSetup& setup, const PairInput& input, PairDetail* detail) {
     PairDetail local;
     ModulePanes& panes = detail != nullptr ? detail->panes : local.panes;
@@ -96,27 +87,11 @@ int writePairReport(const CountSetup& setup, PairDetail& detail, const StepCount
     WarningList right;
     prepareWarningList(left, extra, cs);
     prepareWarningList(right, extra, cs);
-    left.sortState = 1;
-    right.sortState = 1;
     loadWarningLists(left, right, detail.panes.module(kAfter), detail.panes.module(kBefore), cs,
                      vs.listPosition());
-
-    ReportInputs in;
-    in.codeLists = &lists;
-    in.panes = &detail.panes;
-    in.leftWarnings = &left;
-    in.rightWarnings = &right;
-    in.warningsShown = warningListsVisible(cs);
-    in.subItemColumns = warningSubItemCount(cs);
-    in.extra1 = cs.csvext1no > 0;
-    in.extra2 = cs.csvext2no > 0;
-    in.extra1Name = extra.first;
-    in.extra2Name = extra.second;
-    in.deletedColour = static_cast<std::uint32_t>(vs.delColor);
-    in.addedColour = static_cast<std::uint32_t>(vs.addColor);
-    in.blankColour = static_cast<std::uint32_t>(vs.spcColor);
-    in.counts = counts;
-    NoMessages quiet;
+    const ReportInputs in =
+        reportInputsFor(lists, detail.panes, left, right, cs, vs, extra, counts);
+    SilentMessages quiet;
     return writeHtmlReport(path, in, true, quiet);
 }
 
