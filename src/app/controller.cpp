@@ -743,7 +743,7 @@ Activation MainController::formActivate() {
     // 1. The selectors from the settings.
     s.tabWidth = s.viewerSettings.setTabChoice(s.viewerSettings.tabNo);
     s.codeLists.tabWidth = s.tabWidth;
-    s.resyncChoice = selectorIndex(s.counterSettings.nextlchk, kResyncChoices);
+    s.resyncChoice = startingResyncChoice(s.counterSettings);
     s.processingKind = selectorIndex(s.viewerSettings.execKind, processingKindCount());
 
     // 3. and 4. The warning lists' columns and sort keys.

@@ -46,9 +46,6 @@ inline constexpr std::array<std::string_view, 12> kProcessingCaptions = {
     "Comment deletion",        "Space and Ctrl deletion", "Pre-processor deletion",
     "Delete strings deletion", "Specified byte deletion", "Internal data monitor"};
 
-// Entries of the second selector: 0..9 mean 1..10 lines, 10..12 the automatic choices.
-inline constexpr std::int32_t kResyncChoices = 13;
-
 inline constexpr std::string_view kMsgMemoryFailed = "It failed in the memory securing.";
 inline constexpr std::string_view kMsgReportNotSaved =
     "Data cannot be preserved, because the capacity of the disk is insufficient.";

@@ -70,6 +70,15 @@ int runComparison(ComparisonMode mode, ComparisonContext& context);
 // ---------------------------------------------------------------------------------------------
 // The pieces of a run, usable on their own.
 
+// Entries of the comparison-option selector: 0..9 mean 1..10 lines, 10..12 the automatic
+// choices.
+inline constexpr std::int32_t kResyncChoices = 13;
+
+// The entry the selector starts on: [NEXTLCHK] when it names one, else none (-1).
+inline std::int32_t startingResyncChoice(const CounterSettings& settings) {
+    return settings.nextlchk >= 0 && settings.nextlchk < kResyncChoices ? settings.nextlchk : -1;
+}
+
 // The matcher options of a run: resyncCount from the selector's choice, ignoreCase from the
 // after module's language rules or [STRIFLG], useReused from [USECFLG] or, with [MOUTUSEC], an
 // after module named "Out of module".

@@ -1,5 +1,6 @@
 #include "project/count_setup.h"
 
+#include "compare/driver.h"
 #include "datafiles/extension_loader.h"
 #include "platform/paths.h"
 #include "text/module_loader.h"
@@ -52,11 +53,8 @@ int loadCountSetup(const SetupSources& sources, CountSetup& setup) {
     setup.viewer = ViewerSettings{};
     readViewerSettingsFile(setup.viewer, setup.folders.settings());
     setup.macros = PreloadedMacros(setup.extensions, setup.counter, setup.folders);
-    // The selector the first activation sets from [NEXTLCHK]: 13 entries, else no selection.
-    constexpr std::int32_t kResyncChoices = 13;
-    setup.resyncChoice = setup.counter.nextlchk >= 0 && setup.counter.nextlchk < kResyncChoices
-                             ? setup.counter.nextlchk
-                             : -1;
+    // The selector as the first activation sets it.
+    setup.resyncChoice = startingResyncChoice(setup.counter);
     setup.tabWidth = setup.viewer.tabWidth();
     return kSetupOk;
 }
