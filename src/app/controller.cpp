@@ -363,23 +363,11 @@ void MainController::openPair(const std::string& afterPath, const std::string& b
             tavelin::clearPane(session_.panes, side);
         }
     }
-    // The opens show nothing: the comparison shows both once they are in.
-    OpenFileHooks hooks = openHooks(false);
-    hooks.enterBusy = nullptr;
-    hooks.onOpened = nullptr;
-    hooks.leaveBusy = nullptr;
-    const std::array<int, kSides> results = openFilesIntoPanes(
-        session_.panes, paths, session_.extensions, session_.counterSettings, window_, hooks);
-    TextsRead justRead{false, false};
-    for (std::size_t s = 0; s < kSides; ++s) {
-        justRead[s] = !paths[s].empty() && results[s] == kLoadOk;
-    }
+    const TextsRead justRead = openBoth(paths);
     if (allocateLineRecords(session_.panes) != 0) {
         window_.showMessage(kMsgMemoryFailed);
     }
-    reloadModules(justRead);
-    compare(ComparisonMode::StepComparison);
-    session_.viewState = ViewState::Comparison;
+    stepComparison(justRead);
     refreshLists();
     loadWarningLists();
     leaveBusyState();
@@ -437,9 +425,7 @@ void MainController::compare(ComparisonMode mode) {
 void MainController::runProcessing(std::int32_t kind) {
     switch (kind) {
         case kKindStepComparison:
-            reloadModules();
-            compare(ComparisonMode::StepComparison);
-            session_.viewState = ViewState::Comparison;
+            stepComparison();
             return;
         case kKindCurrentState:
             // A comparison already on show is kept as it is.
@@ -564,9 +550,7 @@ void MainController::selectEncoding(int list, int codeNo) {
 
 void MainController::stepComparisonShortcut() {
     enterBusyState();
-    reloadModules();
-    compare(ComparisonMode::StepComparison);
-    session_.viewState = ViewState::Comparison;
+    stepComparison();
     refreshLists();
     leaveBusyState();
 }
@@ -723,7 +707,11 @@ TextsRead MainController::openFromCommandLine() {
             paths[static_cast<std::size_t>(side)] = path;
         }
     }
-    // The activation shows everything once both files are open, so the opens show nothing.
+    return openBoth(paths);
+}
+
+TextsRead MainController::openBoth(const std::array<std::string, kSides>& paths) {
+    // Both are shown once both are open, so the opens show nothing.
     const std::array<int, kSides> results =
         openFilesIntoPanes(session_.panes, paths, session_.extensions, session_.counterSettings,
                            window_, openHooks(false));
@@ -732,6 +720,12 @@ TextsRead MainController::openFromCommandLine() {
         opened[s] = !paths[s].empty() && results[s] == kLoadOk;
     }
     return opened;
+}
+
+void MainController::stepComparison(TextsRead alreadyRead) {
+    reloadModules(alreadyRead);
+    compare(ComparisonMode::StepComparison);
+    session_.viewState = ViewState::Comparison;
 }
 
 Activation MainController::formActivate() {

@@ -283,6 +283,11 @@ class MainController {
     int openFileInto(int side, const std::string& path, bool show);
     // Opens the files /a and /b name; the sides whose text was read.
     TextsRead openFromCommandLine();
+    // Opens the files of `paths` (an empty path leaves its pane as it is), showing nothing; which
+    // were read.
+    TextsRead openBoth(const std::array<std::string, kSides>& paths);
+    // Reads both modules again (but those just read) and runs the step comparison.
+    void stepComparison(TextsRead alreadyRead = {});
     void unattendedReport();
 
     Session& session_;
