@@ -902,7 +902,7 @@ int runController(Session& session, std::FILE* out) {
     // No window to wait for: show what the status bar would and close.
     if (out != nullptr &&
         (session.panes.module(kAfter) != nullptr || session.panes.module(kBefore) != nullptr)) {
-        std::fprintf(out, "%s\n", session.codeLists.stepCountText.c_str());
+        std::fprintf(out, "%s\n", formatStepCounts(session.codeLists.counts).c_str());
         std::fflush(out);
     }
     controller.endButton();

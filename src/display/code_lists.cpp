@@ -206,7 +206,6 @@ void refreshLists(CodeListModels& models, ModulePanes& panes, const CounterSetti
         buildModuleRows(side == kAfter ? afterList : beforeList, side, panes, settings);
     });
     padShorterList(afterList, beforeList, options.viewState);
-    models.stepCountText = formatStepCounts(counts);
     models.counts = counts;
 }
 

@@ -56,10 +56,9 @@ struct CodeList {
 struct CodeListModels {
     // lists[0] is the left list, lists[1] the right one.
     std::array<CodeList, 2> lists;
-    int listPosition = 0;       // which list shows which side, as the last rebuild found it
-    int tabWidth = 8;           // 2, 4 or 8 columns: the captions expand tabs with it
-    std::string stepCountText;  // status-bar panel 1
-    StepCountRecord counts;     // the counts that text shows
+    int listPosition = 0;    // which list shows which side, as the last rebuild found it
+    int tabWidth = 8;        // 2, 4 or 8 columns: the captions expand tabs with it
+    StepCountRecord counts;  // the counts of the status bar (formatStepCounts gives its text)
 
     const CodeList& listOfSide(int side) const;
 };

@@ -32,7 +32,6 @@
 #include <vector>
 
 #include "app/window_placement.h"
-#include "compare/line_matcher.h"
 #include "display/find_text.h"
 #include "ui/dialogs.h"
 #include "ui/find_bar.h"
