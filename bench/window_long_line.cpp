@@ -11,7 +11,6 @@
 //    no stall over 100 ms;
 //  - prints the peak memory of the window process beside the inputs' size after the first pair
 //    (goal: within 4 x).
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -26,15 +25,11 @@
 #include <random>
 #include <string>
 
-#include "app/startup.h"
 #include "platform/paths.h"
 #include "ui/main_window.h"
+#include "window_bench.h"
 
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point from) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
 
 // A minified-looking script: statements without line ends, `lineBytes` to a line.
 std::string script(std::size_t bytes, std::size_t lineBytes, unsigned seed) {
@@ -68,7 +63,7 @@ void measure(const char* what, const std::filesystem::path& work, const std::str
                                 "' /exec /s /ml /nbench > /dev/null";
     auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());
-    std::printf("  unattended step comparison:       %8.3f s%s\n", seconds(start),
+    std::printf("  unattended step comparison:       %8.3f s%s\n", bench::seconds(start),
                 status == 0 ? "" : "  (failed)");
 
     static QApplication* app = nullptr;
@@ -77,22 +72,13 @@ void measure(const char* what, const std::filesystem::path& work, const std::str
         app = new QApplication(argc, argv);
     }
     tavelin::Session session;
-    session.programFolder = programFolder;
-    session.workFolder = work.string();
-    session.options.multiLaunch = true;
-    session.options.execMode = true;
-    session.options.afterPath = after;
-    session.options.beforePath = before;
-    tavelin::startupReading(session);
+    bench::startForPair(session, programFolder, work.string(), after, before);
     tavelin::ui::MainWindow window(session);
-    window.setMessageHandler([](const QString& m) { std::printf("message: %s\n", qPrintable(m)); });
-    window.resize(1200, 800);
-    window.show();
-    QApplication::processEvents();
+    bench::show(window);
     start = std::chrono::steady_clock::now();
     window.activate();
     QApplication::processEvents();
-    std::printf("  window: open and compare:         %8.3f s\n", seconds(start));
+    std::printf("  window: open and compare:         %8.3f s\n", bench::seconds(start));
 
     double worst = 0;
     const char* worstStep = "";
@@ -102,7 +88,7 @@ void measure(const char* what, const std::filesystem::path& work, const std::str
         QApplication::processEvents();
         window.codeView(0)->viewport()->repaint();
         window.codeView(1)->viewport()->repaint();
-        const double took = seconds(t);
+        const double took = bench::seconds(t);
         if (took > worst) {
             worst = took;
             worstStep = name;
@@ -123,9 +109,7 @@ void measure(const char* what, const std::filesystem::path& work, const std::str
     std::printf("  longest stall after the comparison: %6.1f ms (%s; goal: under 100 ms)\n",
                 worst * 1000, worstStep);
     if (memory) {
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        const double peak = static_cast<double>(usage.ru_maxrss) * 1024.0;
+        const double peak = bench::peakMemoryBytes();
         std::printf(
             "  peak memory of the process: %.0f MB = %.2f x the inputs (goal: within 4 x)\n",
             peak / 1e6, peak / inputs);

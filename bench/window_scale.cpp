@@ -13,7 +13,6 @@
 //    overview strip, changed characters and find; the peak memory of the process beside the
 //    inputs' size; the pair opened as a row of the folder comparison opens it, beside the same
 //    pair opened by hand and executed.
-#include <sys/resource.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -35,19 +34,15 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
 #include "display/change_blocks.h"
 #include "display/code_lists.h"
 #include "platform/paths.h"
 #include "ui/find_bar.h"
 #include "ui/main_window.h"
 #include "ui/overview_strip.h"
+#include "window_bench.h"
 
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point from) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
 
 // Records when the viewport of a list is painted next.
 class PaintWatch final : public QObject {
@@ -109,25 +104,16 @@ int main(int argc, char** argv) {
                                 "/tavelin' /aafter.c /bbefore.c /exec /s /ml /nbench > /dev/null";
     auto start = std::chrono::steady_clock::now();
     const int status = std::system(command.c_str());
-    std::printf("unattended step comparison (report written):   %7.3f s%s\n", seconds(start),
+    std::printf("unattended step comparison (report written):   %7.3f s%s\n", bench::seconds(start),
                 status == 0 ? "" : "  (failed)");
 
     // The window.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     tavelin::Session session;
-    session.programFolder = programFolder;
-    session.workFolder = work.string();
-    session.options.multiLaunch = true;
-    session.options.execMode = true;
-    session.options.afterPath = after;
-    session.options.beforePath = before;
-    tavelin::startupReading(session);
+    bench::startForPair(session, programFolder, work.string(), after, before);
     tavelin::ui::MainWindow window(session);
-    window.setMessageHandler([](const QString& m) { std::printf("message: %s\n", qPrintable(m)); });
-    window.resize(1200, 800);
-    window.show();
-    QApplication::processEvents();
+    bench::show(window);
 
     PaintWatch watch;
     window.codeView(0)->viewport()->installEventFilter(&watch);
@@ -140,7 +126,7 @@ int main(int argc, char** argv) {
     });
     start = std::chrono::steady_clock::now();
     window.activate();
-    const double activation = seconds(start);
+    const double activation = bench::seconds(start);
     while (watch.armed) {
         QApplication::processEvents();
     }
@@ -153,7 +139,7 @@ int main(int argc, char** argv) {
         models, session.panes, session.counterSettings,
         {session.viewerSettings.listPosition(), session.tabWidth, tavelin::ViewState::Comparison},
         session.stepCounts);
-    const double walk = seconds(start);
+    const double walk = bench::seconds(start);
     std::printf("first activation (open, compare, rows):        %7.3f s\n", activation);
     std::printf(
         "comparison's end to first painted rows:         %7.3f s  (walk %.3f + paint %.3f)\n",
@@ -168,20 +154,20 @@ int main(int argc, char** argv) {
         window.codeView(1)->viewport()->repaint();
     }
     std::printf("100 x Down, each painted:                       %7.3f s  (top row now %d)\n",
-                seconds(start), window.codeView(0)->verticalScrollBar()->value());
+                bench::seconds(start), window.codeView(0)->verticalScrollBar()->value());
 
     start = std::chrono::steady_clock::now();
     QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
     QApplication::sendEvent(window.codeView(0), &end);
     window.codeView(0)->viewport()->repaint();
     window.codeView(1)->viewport()->repaint();
-    std::printf("Ctrl+End in a list, both painted:               %7.3f s\n", seconds(start));
+    std::printf("Ctrl+End in a list, both painted:               %7.3f s\n", bench::seconds(start));
 
     start = std::chrono::steady_clock::now();
     window.resize(1500, 900);
     QApplication::processEvents();
     window.repaint();
-    std::printf("resize, painted:                                %7.3f s\n", seconds(start));
+    std::printf("resize, painted:                                %7.3f s\n", bench::seconds(start));
 
     // Change blocks and the overview strip of the whole comparison, from the rows.
     start = std::chrono::steady_clock::now();
@@ -190,7 +176,7 @@ int main(int argc, char** argv) {
                                      {Qt::green, Qt::red, Qt::yellow});
     window.overview()->repaint();
     std::printf("overview strip drawn (%zu blocks):             %7.3f s  (goal: under 0.050)\n",
-                blocks.size(), seconds(start));
+                blocks.size(), bench::seconds(start));
 
     // 100 rows that hold a changed pair, painted with their changed characters (each row's
     // highlighting computed afresh).
@@ -232,16 +218,14 @@ int main(int argc, char** argv) {
     window.find(true);
     std::printf(
         "find the first of the last rows' text:          %7.3f s  (row %d; goal: under 0.200)\n",
-        seconds(start), window.found().row);
+        bench::seconds(start), window.found().row);
     window.findBar()->field()->setText(QStringLiteral("no row holds this"));
     start = std::chrono::steady_clock::now();
     window.find(true);
     std::printf("find a text no row holds:                       %7.3f s  (goal: under 0.200)\n",
-                seconds(start));
+                bench::seconds(start));
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double peak = static_cast<double>(usage.ru_maxrss) * 1024.0;
+    const double peak = bench::peakMemoryBytes();
     std::printf("peak memory of the window process: %.0f MB = %.2f x the inputs\n", peak / 1e6,
                 peak / inputs);
     // The same pair opened from a row of the folder comparison (both files in, the step
@@ -260,13 +244,13 @@ int main(int argc, char** argv) {
         start = std::chrono::steady_clock::now();
         controller.openPair(after, before);
         paintBoth();
-        fromFolders.push_back(seconds(start));
+        fromFolders.push_back(bench::seconds(start));
         start = std::chrono::steady_clock::now();
         controller.openFile(tavelin::kAfter, after);
         controller.openFile(tavelin::kBefore, before);
         controller.execute(0, session.resyncChoice);
         paintBoth();
-        byHand.push_back(seconds(start));
+        byHand.push_back(bench::seconds(start));
     }
     std::sort(fromFolders.begin(), fromFolders.end());
     std::sort(byHand.begin(), byHand.end());
