@@ -1,11 +1,11 @@
 #include "datafiles/data_file_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
 #include "datafiles/keyword_file.h"
+#include "platform/file_read.h"
 
 namespace tavelin {
 
@@ -131,13 +131,8 @@ std::vector<unsigned char> encodeDataFile(const DataFileContent& c) {
 bool writeDataFile(const std::string& path, const DataFileContent& content, std::size_t size) {
     const std::vector<unsigned char> image = encodeDataFile(content);
     size = std::min(size, image.size());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    bool ok = std::fwrite(image.data(), 1, size, f) == size;
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
+    return writeWholeFile(path,
+                          std::string_view(reinterpret_cast<const char*>(image.data()), size));
 }
 
 }  // namespace tavelin

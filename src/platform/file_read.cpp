@@ -32,6 +32,23 @@ EntryType entryType(const std::string& path) {
     return EntryType::Other;
 }
 
+bool writeWholeFile(const std::string& path, std::string_view bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    return ok;
+}
+
+void removeIfLink(const std::string& path) {
+    if (entryType(path) == EntryType::Link) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
+}
+
 #ifdef _WIN32
 
 bool readRegularFile(const std::string& path, std::vector<unsigned char>& bytes,

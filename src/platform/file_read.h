@@ -1,8 +1,9 @@
 #pragma once
-// Reading whole files of a tree that is walked without following links.
+// Reading whole files of a tree that is walked without following links, and writing whole files.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavelin {
@@ -18,5 +19,13 @@ EntryType entryType(const std::string& path);
 // `maxBytes`. Returns true, or false with a short reason in `problem` ("permission denied").
 bool readRegularFile(const std::string& path, std::vector<unsigned char>& bytes,
                      std::string& problem, std::uint64_t maxBytes);
+
+// Writes `bytes` as the whole file at `path` (created or emptied first); false when the file
+// cannot be opened or not every byte is written.
+bool writeWholeFile(const std::string& path, std::string_view bytes);
+
+// Removes `path` when it is a symbolic link, so that what is written there next replaces the
+// link instead of writing through it.
+void removeIfLink(const std::string& path);
 
 }  // namespace tavelin

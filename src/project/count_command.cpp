@@ -220,16 +220,6 @@ void message(const CountHost& host, const std::string& text) {
     std::fprintf(host.err, "tavelin-count: %s\n", text.c_str());
 }
 
-bool writeFile(const std::string& path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    return ok;
-}
-
 // The progress bar on a terminal: files done of all, elapsed time; redrawn a few times a second.
 class ProgressBar {
   public:
@@ -303,8 +293,8 @@ bool moduleFile(const TreeSource& tree, const TreeEntry& entry,
     const std::string folder = joinPath(copies, side);
     std::filesystem::create_directories(folder, ec);
     path = std::filesystem::absolute(joinPath(folder, fileNameOf(entry.path)), ec).string();
-    return !ec && writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                   bytes.size()));
+    return !ec && writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                                        bytes.size()));
 }
 
 // --open and --data-file: the detailed data file of one pair of the trees.
@@ -513,11 +503,8 @@ int runCount(std::span<const std::string> args, CountHost& host) {
     }
     if (!options.reportFolder.empty()) {
         const std::string index = joinPath(options.reportFolder, "index.html");
-        if (entryType(index) == EntryType::Link) {
-            std::error_code ec;
-            std::filesystem::remove(index, ec);
-        }
-        if (!writeFile(index, htmlSummaryPage(result.rows, summary, heading, true))) {
+        removeIfLink(index);
+        if (!writeWholeFile(index, htmlSummaryPage(result.rows, summary, heading, true))) {
             message(host, index + ": cannot be written");
             status = kCountUsage;
         }
@@ -525,7 +512,7 @@ int runCount(std::span<const std::string> args, CountHost& host) {
     if (a.output.empty()) {
         std::fwrite(text.data(), 1, text.size(), host.out);
         std::fflush(host.out);
-    } else if (!writeFile(a.output, text)) {
+    } else if (!writeWholeFile(a.output, text)) {
         message(host, a.output + ": cannot be written");
         return kCountUsage;
     }

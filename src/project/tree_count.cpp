@@ -511,10 +511,7 @@ class Runner {
         if (report) {
             const std::string path = joinPath(options_.reportFolder, job.report);
             // A link planted under a report's name is replaced, never written through.
-            if (entryType(path) == EntryType::Link) {
-                std::error_code ec;
-                std::filesystem::remove(path, ec);
-            }
+            removeIfLink(path);
             if (writePairReport(setup_, detail, c.counts, path) == 0) {
                 row.report = job.report;
             } else {
