@@ -44,10 +44,6 @@ std::string number(std::int64_t v) {
     return std::to_string(v);
 }
 
-std::string stepsText(std::int32_t v) {
-    return v < 0 ? std::string() : std::to_string(v);
-}
-
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 }  // namespace
@@ -78,6 +74,17 @@ void Totals::add(const FileRow& row) {
     deletedSteps += row.counts.deletedSteps;
     afterSteps += std::max(row.afterSteps, 0);
     beforeSteps += std::max(row.beforeSteps, 0);
+}
+
+CountValues countValues(const FileRow& row) {
+    return {row.counts.newSteps,    row.counts.originalSteps, row.counts.changedSteps,
+            row.counts.reusedSteps, row.counts.deletedSteps,  row.afterSteps,
+            row.beforeSteps};
+}
+
+CountValues countValues(const Totals& t) {
+    return {t.newSteps,     t.originalSteps, t.changedSteps, t.reusedSteps,
+            t.deletedSteps, t.afterSteps,    t.beforeSteps};
 }
 
 Summary summarise(const std::vector<FileRow>& rows) {
@@ -199,21 +206,35 @@ std::string printable(std::string_view text) {
 
 namespace {
 
-// Columns shared by the tables: the five counts and both sides' steps.
-std::vector<std::string> countCells(const FileRow& row) {
-    if (!row.counted()) {
-        return {"", "", "", "", "", "", ""};
+// Columns shared by the tables: the five counts and both sides' steps (empty where absent).
+std::vector<std::string> countCells(const CountValues& values) {
+    std::vector<std::string> cells;
+    for (std::int64_t v : values) {
+        cells.push_back(v < 0 ? std::string() : number(v));
     }
-    return {number(row.counts.newSteps),     number(row.counts.originalSteps),
-            number(row.counts.changedSteps), number(row.counts.reusedSteps),
-            number(row.counts.deletedSteps), stepsText(row.afterSteps),
-            stepsText(row.beforeSteps)};
+    return cells;
+}
+
+std::vector<std::string> countCells(const FileRow& row) {
+    return row.counted() ? countCells(countValues(row)) : std::vector<std::string>(kCountColumns);
 }
 
 std::vector<std::string> totalCells(const Totals& t) {
-    return {number(t.newSteps),    number(t.originalSteps), number(t.changedSteps),
-            number(t.reusedSteps), number(t.deletedSteps),  number(t.afterSteps),
-            number(t.beforeSteps)};
+    return countCells(countValues(t));
+}
+
+// The JSON keys of the count columns.
+constexpr std::array<std::string_view, kCountColumns> kJsonCountKeys = {
+    "new", "original", "changed", "reused", "deleted", "after_steps", "before_steps"};
+
+// ", \"new\": 1, ..." with null for an absent side.
+void appendJsonCounts(std::string& out, const CountValues& values) {
+    for (std::size_t i = 0; i < kCountColumns; ++i) {
+        out += ", \"";
+        out += kJsonCountKeys[i];
+        out += "\": ";
+        out += values[i] < 0 ? std::string("null") : number(values[i]);
+    }
 }
 
 const std::vector<std::string> kCountHeadings = {"New",     "Original", "Changed", "Re-used",
@@ -354,12 +375,8 @@ std::string formatCsv(const std::vector<FileRow>& rows, const Summary& s) {
 }
 
 void jsonTotals(std::string& out, const Totals& t) {
-    out += "\"files\": " + std::to_string(t.files) + ", \"new\": " + number(t.newSteps) +
-           ", \"original\": " + number(t.originalSteps) +
-           ", \"changed\": " + number(t.changedSteps) + ", \"reused\": " + number(t.reusedSteps) +
-           ", \"deleted\": " + number(t.deletedSteps) +
-           ", \"after_steps\": " + number(t.afterSteps) +
-           ", \"before_steps\": " + number(t.beforeSteps);
+    out += "\"files\": " + std::to_string(t.files);
+    appendJsonCounts(out, countValues(t));
 }
 
 std::string formatJson(const std::vector<FileRow>& rows, const Summary& s, const ResultHeading& h) {
@@ -379,15 +396,7 @@ std::string formatJson(const std::vector<FileRow>& rows, const Summary& s, const
         if (!row.reason.empty()) {
             out += ", \"reason\": " + jsonString(row.reason);
         }
-        out += ", \"new\": " + number(row.counts.newSteps) +
-               ", \"original\": " + number(row.counts.originalSteps) +
-               ", \"changed\": " + number(row.counts.changedSteps) +
-               ", \"reused\": " + number(row.counts.reusedSteps) +
-               ", \"deleted\": " + number(row.counts.deletedSteps);
-        out += ", \"after_steps\": " +
-               (row.afterSteps < 0 ? std::string("null") : number(row.afterSteps));
-        out += ", \"before_steps\": " +
-               (row.beforeSteps < 0 ? std::string("null") : number(row.beforeSteps));
+        appendJsonCounts(out, countValues(row));
         if (!row.report.empty()) {
             out += ", \"report\": " + jsonString(row.report);
         }

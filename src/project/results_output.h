@@ -22,6 +22,7 @@
 // not part of a valid sequence, and its exact bytes follow in "path_hex" (two lower-case hex
 // digits a byte), so nothing is lost.
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -49,6 +50,14 @@ struct Totals {
 
     void add(const FileRow& row);
 };
+
+// The seven count columns every format shows, in order: New, Original, Changed, Re-used,
+// Deleted, the steps after and the steps before. A row gives its counts as they are (a side
+// that is absent -1), whether it was counted or not.
+inline constexpr std::size_t kCountColumns = 7;
+using CountValues = std::array<std::int64_t, kCountColumns>;
+CountValues countValues(const FileRow& row);
+CountValues countValues(const Totals& totals);
 
 struct Summary {
     std::map<std::string, Totals> languages;  // counted files by language

@@ -25,27 +25,10 @@ bool numberColumn(int column) {
 
 // The number a column shows; -1 where it shows none (a file not counted, a side absent).
 std::int64_t numberOf(const FileRow& row, int column) {
-    if (!row.counted()) {
+    if (!row.counted() || column < FolderModel::kNew || column > FolderModel::kBeforeSteps) {
         return -1;
     }
-    switch (column) {
-        case FolderModel::kNew:
-            return row.counts.newSteps;
-        case FolderModel::kOriginal:
-            return row.counts.originalSteps;
-        case FolderModel::kChanged:
-            return row.counts.changedSteps;
-        case FolderModel::kReused:
-            return row.counts.reusedSteps;
-        case FolderModel::kDeleted:
-            return row.counts.deletedSteps;
-        case FolderModel::kAfterSteps:
-            return row.afterSteps;
-        case FolderModel::kBeforeSteps:
-            return row.beforeSteps;
-        default:
-            return -1;
-    }
+    return project::countValues(row)[static_cast<std::size_t>(column - FolderModel::kNew)];
 }
 
 QString text(const std::string& bytes) {
@@ -364,25 +347,15 @@ QVariant FolderTotalsModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) {
         return {};
     }
+    if (column >= FolderModel::kNew && column <= FolderModel::kBeforeSteps) {
+        return QString::number(
+            project::countValues(t)[static_cast<std::size_t>(column - FolderModel::kNew)]);
+    }
     switch (column) {
         case FolderModel::kPath:
             return QStringLiteral("Total");
         case FolderModel::kStatus:
             return QStringLiteral("%1 file(s)").arg(t.files);
-        case FolderModel::kNew:
-            return QString::number(t.newSteps);
-        case FolderModel::kOriginal:
-            return QString::number(t.originalSteps);
-        case FolderModel::kChanged:
-            return QString::number(t.changedSteps);
-        case FolderModel::kReused:
-            return QString::number(t.reusedSteps);
-        case FolderModel::kDeleted:
-            return QString::number(t.deletedSteps);
-        case FolderModel::kAfterSteps:
-            return QString::number(t.afterSteps);
-        case FolderModel::kBeforeSteps:
-            return QString::number(t.beforeSteps);
         default:
             return QString();
     }
