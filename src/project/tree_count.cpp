@@ -188,6 +188,47 @@ class Runner {
         return cb_.cancel != nullptr && cb_.cancel->load(std::memory_order_relaxed);
     }
 
+    // A row for a file that is not counted: a folder that could not be read on either side, or
+    // an entry that is no regular file. False when the pair can be counted.
+    bool notCounted(const TreeEntry* a, const TreeEntry* b) {
+        if (a->kind == EntryKind::FolderError ||
+            (b != nullptr && b->kind == EntryKind::FolderError)) {
+            const TreeEntry* bad = a->kind == EntryKind::FolderError ? a : b;
+            direct_.push_back(skippedRow(a->path, kindReason(bad->kind) + ": " + bad->problem,
+                                         RowStatus::Failed));
+            return true;
+        }
+        if (a->kind != EntryKind::File || (b != nullptr && b->kind != EntryKind::File)) {
+            direct_.push_back(skippedRow(a->path,
+                                         kindReason(a->kind != EntryKind::File ? a->kind : b->kind),
+                                         RowStatus::Skipped));
+            return true;
+        }
+        return false;
+    }
+
+    // Whether a definition fits the file (its language kept for the row), else a skipped row.
+    bool hasLanguage(const TreeEntry* e) {
+        const int index = definitionForName(setup_, e->path);
+        if (index < 0) {
+            direct_.push_back(skippedRow(e->path, "no language definition", RowStatus::Skipped));
+            return false;
+        }
+        languages_[e] = definitionName(setup_, index);
+        return true;
+    }
+
+    // A pair to count; its row takes the language of the after file, or of the before file
+    // when there is none.
+    void addJob(const TreeEntry* after, const TreeEntry* before, RowStatus status) {
+        Job job;
+        job.after = after;
+        job.before = before;
+        job.status = status;
+        job.language = languages_[after != nullptr ? after : before];
+        jobs_.push_back(std::move(job));
+    }
+
     void plan() {
         std::map<std::string_view, const TreeEntry*> after;
         std::map<std::string_view, const TreeEntry*> before;
@@ -199,60 +240,20 @@ class Runner {
         }
         std::vector<const TreeEntry*> addedOnly;
         std::vector<const TreeEntry*> deletedOnly;
-        auto countable = [&](const TreeEntry* e, std::string& language) {
-            const int index = definitionForName(setup_, e->path);
-            if (index < 0) {
-                direct_.push_back(
-                    skippedRow(e->path, "no language definition", RowStatus::Skipped));
-                return false;
-            }
-            language = definitionName(setup_, index);
-            return true;
-        };
         for (const auto& [path, a] : after) {
             const auto found = before.find(path);
             const TreeEntry* b = found == before.end() ? nullptr : found->second;
-            if (a->kind == EntryKind::FolderError ||
-                (b != nullptr && b->kind == EntryKind::FolderError)) {
-                const TreeEntry* bad = a->kind == EntryKind::FolderError ? a : b;
-                direct_.push_back(skippedRow(a->path, kindReason(bad->kind) + ": " + bad->problem,
-                                             RowStatus::Failed));
-                continue;
-            }
-            if (a->kind != EntryKind::File || (b != nullptr && b->kind != EntryKind::File)) {
-                direct_.push_back(
-                    skippedRow(a->path, kindReason(a->kind != EntryKind::File ? a->kind : b->kind),
-                               RowStatus::Skipped));
-                continue;
-            }
-            Job job;
-            if (!countable(a, job.language)) {
+            if (notCounted(a, b) || !hasLanguage(a)) {
                 continue;
             }
             if (b == nullptr) {
                 addedOnly.push_back(a);
-                continue;
+            } else {
+                addJob(a, b, RowStatus::Changed);
             }
-            job.after = a;
-            job.before = b;
-            job.status = RowStatus::Changed;
-            jobs_.push_back(std::move(job));
         }
         for (const auto& [path, b] : before) {
-            if (after.count(path) != 0) {
-                continue;
-            }
-            if (b->kind == EntryKind::FolderError) {
-                direct_.push_back(skippedRow(b->path, kindReason(b->kind) + ": " + b->problem,
-                                             RowStatus::Failed));
-                continue;
-            }
-            if (b->kind != EntryKind::File) {
-                direct_.push_back(skippedRow(b->path, kindReason(b->kind), RowStatus::Skipped));
-                continue;
-            }
-            std::string language;
-            if (countable(b, language)) {
+            if (after.count(path) == 0 && !notCounted(b, nullptr) && hasLanguage(b)) {
                 deletedOnly.push_back(b);
             }
         }
@@ -261,18 +262,10 @@ class Runner {
             pairRenamed(addedOnly, deletedOnly);
         }
         for (const TreeEntry* a : addedOnly) {
-            Job job;
-            job.after = a;
-            job.status = RowStatus::Added;
-            job.language = definitionName(setup_, definitionForName(setup_, a->path));
-            jobs_.push_back(std::move(job));
+            addJob(a, nullptr, RowStatus::Added);
         }
         for (const TreeEntry* b : deletedOnly) {
-            Job job;
-            job.before = b;
-            job.status = RowStatus::Deleted;
-            job.language = definitionName(setup_, definitionForName(setup_, b->path));
-            jobs_.push_back(std::move(job));
+            addJob(nullptr, b, RowStatus::Deleted);
         }
         // Report names in path order, so that they do not depend on the order of finishing.
         std::sort(jobs_.begin(), jobs_.end(), [](const Job& x, const Job& y) {
@@ -347,12 +340,7 @@ class Runner {
                 aUsed[i] = bUsed[j] = true;
                 used.insert(as[i]);
                 used.insert(bs[j]);
-                Job job;
-                job.after = as[i];
-                job.before = bs[j];
-                job.status = RowStatus::Moved;
-                job.language = definitionName(setup_, definitionForName(setup_, as[i]->path));
-                jobs_.push_back(std::move(job));
+                addJob(as[i], bs[j], RowStatus::Moved);
             };
             for (std::size_t i = 0; i < as.size(); ++i) {
                 for (std::size_t j = 0; j < bs.size(); ++j) {
@@ -428,12 +416,7 @@ class Runner {
             }
             used.insert(c.a);
             used.insert(c.b);
-            Job job;
-            job.after = c.a;
-            job.before = c.b;
-            job.status = RowStatus::Renamed;
-            job.language = definitionName(setup_, definitionForName(setup_, c.a->path));
-            jobs_.push_back(std::move(job));
+            addJob(c.a, c.b, RowStatus::Renamed);
         }
         std::erase_if(added, [&](const TreeEntry* e) { return used.count(e) != 0; });
         std::erase_if(deleted, [&](const TreeEntry* e) { return used.count(e) != 0; });
@@ -541,6 +524,7 @@ class Runner {
     std::vector<TreeEntry> afterEntries_;
     std::vector<TreeEntry> beforeEntries_;
     std::vector<Job> jobs_;
+    std::unordered_map<const TreeEntry*, std::string> languages_;  // of the files to count
     std::vector<FileRow> direct_;
     std::atomic<std::size_t> next_{0};
     std::atomic<std::size_t> reportsFailed_{0};
