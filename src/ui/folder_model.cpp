@@ -31,10 +31,6 @@ std::int64_t numberOf(const FileRow& row, int column) {
     return project::countValues(row)[static_cast<std::size_t>(column - FolderModel::kNew)];
 }
 
-QString text(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size())));
-}
-
 QString statusText(RowStatus status) {
     const std::string_view name = project::statusName(status);
     return QString::fromLatin1(name.data(), static_cast<int>(name.size()));
@@ -45,6 +41,10 @@ bool pathLess(const FileRow& a, const FileRow& b) {
 }
 
 }  // namespace
+
+QString fromNative(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size())));
+}
 
 FolderModel::FolderModel(QObject* parent)
     : QAbstractTableModel(parent),
@@ -83,7 +83,7 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
                 return e.path;
             }
             if (column == kLanguage) {
-                return text(row.language);
+                return fromNative(row.language);
             }
             if (column == kStatus) {
                 return statusText(row.status);
@@ -110,11 +110,11 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::ToolTipRole:
             if (!row.counted()) {
-                return text(row.reason);
+                return fromNative(row.reason);
             }
             if (!row.beforePath.empty()) {
                 return QStringLiteral("%1 from %2")
-                    .arg(statusText(row.status), text(row.beforePath));
+                    .arg(statusText(row.status), fromNative(row.beforePath));
             }
             return column == kPath ? e.path : QVariant();
         default:
@@ -268,7 +268,7 @@ void FolderModel::addRows(std::vector<FileRow>& rows) {
             totals_.add(row);
         }
         ++statusCounts_[static_cast<std::size_t>(row.status)];
-        QString path = text(row.path);
+        QString path = fromNative(row.path);
         entries_.push_back({std::move(row), std::move(path)});
     }
     rows.clear();

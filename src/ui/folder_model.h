@@ -20,6 +20,10 @@
 
 namespace tavelin::ui {
 
+// A path or name of the trees as the file system's bytes give it (names the system cannot decode
+// show replacement characters).
+QString fromNative(const std::string& bytes);
+
 class FolderModel final : public QAbstractTableModel {
     Q_OBJECT
   public:

@@ -17,10 +17,9 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <filesystem>
-#include <system_error>
 
 #include "datafiles/data_folders.h"
+#include "platform/file_read.h"
 #include "platform/paths.h"
 #include "ui/list_models.h"
 
@@ -34,10 +33,6 @@ using project::RowStatus;
 // How often the rows finished by the count are taken into the table.
 constexpr int kTakeRowsMs = 50;
 
-QString fromNative(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size())));
-}
-
 std::string toNative(const QString& text) {
     return QFile::encodeName(text).toStdString();
 }
@@ -50,9 +45,9 @@ std::string withoutTrailingSeparators(std::string folder) {
     return folder;
 }
 
+// Something is there, a link included.
 bool onDisk(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+    return entryType(path) != EntryType::Missing;
 }
 
 }  // namespace
