@@ -320,50 +320,55 @@ void MainWindow::buildMenus() {
 
     // Find, the change blocks and the view's choices. Their keys work in both editions (the
     // data-file edition has no menu bar), so the window holds the actions as well.
+    auto keyed = [this](QAction* action, const QKeySequence& key) {
+        action->setShortcut(key);
+        addAction(action);
+        action->setShortcutContext(Qt::WindowShortcut);
+        return action;
+    };
+    auto toggle = [this, &add](std::string_view caption, std::string_view hint, bool checked,
+                               auto handler) {
+        QAction* action = add(menus_[2], caption, hint, handler);
+        action->setCheckable(true);
+        action->setChecked(checked);
+        addAction(action);
+        action->setShortcutContext(Qt::WindowShortcut);
+        return action;
+    };
     menus_[1]->addSeparator();
-    QAction* findAction = add(menus_[1], kFindCaption, kFindHint, [this] { openFind(); });
-    findAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    QAction* findNext = add(menus_[1], kFindNextCaption, kFindNextHint, [this] { find(true); });
-    findNext->setShortcut(QKeySequence(Qt::Key_F3));
-    QAction* findPrevious =
-        add(menus_[1], kFindPreviousCaption, kFindPreviousHint, [this] { find(false); });
-    findPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
-    highlightAction_ = add(menus_[2], kHighlightCaption, kHighlightHint,
-                           [this](bool on) { setHighlightChars(on); });
-    highlightAction_->setCheckable(true);
-    highlightAction_->setChecked(session_.viewerSettings.highlightChars != 0);
-    lineNumbersAction_ = add(menus_[2], kLineNumbersCaption, kLineNumbersHint,
-                             [this](bool on) { setLineNumbers(on); });
-    lineNumbersAction_->setCheckable(true);
-    lineNumbersAction_->setChecked(session_.viewerSettings.lineNumbers != 0);
+    keyed(add(menus_[1], kFindCaption, kFindHint, [this] { openFind(); }),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    keyed(add(menus_[1], kFindNextCaption, kFindNextHint, [this] { find(true); }),
+          QKeySequence(Qt::Key_F3));
+    keyed(add(menus_[1], kFindPreviousCaption, kFindPreviousHint, [this] { find(false); }),
+          QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    highlightAction_ =
+        toggle(kHighlightCaption, kHighlightHint, session_.viewerSettings.highlightChars != 0,
+               [this](bool on) { setHighlightChars(on); });
+    lineNumbersAction_ =
+        toggle(kLineNumbersCaption, kLineNumbersHint, session_.viewerSettings.lineNumbers != 0,
+               [this](bool on) { setLineNumbers(on); });
     menus_[2]->addSeparator();
-    QAction* blockDown = add(menus_[2], kNextBlockCaption, kNextBlockHint, [this] { nextBlock(); });
-    blockDown->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
-    QAction* blockUp =
-        add(menus_[2], kPreviousBlockCaption, kPreviousBlockHint, [this] { previousBlock(); });
-    blockUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    keyed(add(menus_[2], kNextBlockCaption, kNextBlockHint, [this] { nextBlock(); }),
+          QKeySequence(Qt::ALT | Qt::Key_Down));
+    keyed(add(menus_[2], kPreviousBlockCaption, kPreviousBlockHint, [this] { previousBlock(); }),
+          QKeySequence(Qt::ALT | Qt::Key_Up));
     menus_[2]->addSeparator();
     foldersAction_ = add(menus_[2], kShowFoldersCaption, kShowFoldersHint,
                          [this](bool on) { folders_->setVisible(on); });
     foldersAction_->setCheckable(true);
     foldersAction_->setEnabled(false);
-    QAction* nextFile = add(menus_[2], kNextFileCaption, kNextFileHint, [this] {
+    // The next / previous changed file of a folder comparison on show.
+    auto changedFile = [this](bool next) {
         if (folders_->isVisible()) {
-            folders_->selectNextChanged();
+            next ? folders_->selectNextChanged() : folders_->selectPreviousChanged();
         }
-    });
-    nextFile->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
-    QAction* previousFile = add(menus_[2], kPreviousFileCaption, kPreviousFileHint, [this] {
-        if (folders_->isVisible()) {
-            folders_->selectPreviousChanged();
-        }
-    });
-    previousFile->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
-    for (QAction* action : {findAction, findNext, findPrevious, highlightAction_,
-                            lineNumbersAction_, blockDown, blockUp, nextFile, previousFile}) {
-        addAction(action);
-        action->setShortcutContext(Qt::WindowShortcut);
-    }
+    };
+    keyed(add(menus_[2], kNextFileCaption, kNextFileHint, [changedFile] { changedFile(true); }),
+          QKeySequence(Qt::ALT | Qt::Key_Right));
+    keyed(add(menus_[2], kPreviousFileCaption, kPreviousFileHint,
+              [changedFile] { changedFile(false); }),
+          QKeySequence(Qt::ALT | Qt::Key_Left));
 
     setHint(menus_[0]->menuAction(), kFileHint);
     setHint(menus_[1]->menuAction(), kEditHint);
