@@ -661,9 +661,7 @@ void MainWindow::moveToDifference(bool next) {
     if (!bar_->scrollTogether()->isChecked() || controller_->busy()) {
         return;
     }
-    // The search starts at the top row of the right list, or of the left one when the right
-    // list is empty.
-    const int startList = codeModel(1)->rowCount() > 0 ? 1 : 0;
+    const int startList = navigationList();
     if (codeModel(startList)->rowCount() == 0) {
         return;
     }
@@ -671,12 +669,14 @@ void MainWindow::moveToDifference(bool next) {
     const auto found =
         next ? findNextDifference(session_.codeLists, session_.panes.lineTableSize, start)
              : findPreviousDifference(session_.codeLists, session_.panes.lineTableSize, start);
-    if (!found) {
-        return;
+    if (found) {
+        scrollBothTo(*found);
     }
-    const int afterList = listOfSide(kAfter, session_.codeLists.listPosition);
-    pane(afterList)->scrollRowToTop(*found);
-    pane(1 - afterList)->scrollRowToTop(*found);
+}
+
+int MainWindow::navigationList() const {
+    // The right list, or the left one when the right list is empty.
+    return codeModel(1)->rowCount() > 0 ? 1 : 0;
 }
 
 void MainWindow::scrollBothTo(std::int32_t row) {
@@ -700,14 +700,14 @@ void MainWindow::previousBlock() {
 }
 
 void MainWindow::moveToBlock(bool next) {
-    if (controller_->busy() || blocks_.empty()) {
-        if (blocks_.empty() && !controller_->busy()) {
-            statusBar()->showMessage(qs(kMsgNoChangeBlocks), 5000);
-        }
+    if (controller_->busy()) {
         return;
     }
-    const int startList = codeModel(1)->rowCount() > 0 ? 1 : 0;
-    const std::int32_t top = pane(startList)->topRow();
+    if (blocks_.empty()) {
+        statusBar()->showMessage(qs(kMsgNoChangeBlocks), 5000);
+        return;
+    }
+    const std::int32_t top = pane(navigationList())->topRow();
     const std::optional<std::size_t> block =
         next ? tavelin::nextBlock(blocks_, top) : tavelin::previousBlock(blocks_, top);
     if (!block) {

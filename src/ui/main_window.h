@@ -151,6 +151,8 @@ class MainWindow final : public QMainWindow, private PaneHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The list whose top row the navigation starts from.
+    int navigationList() const;
     // Both code lists painted again (found text, highlighting).
     void repaintLists();
     class Port;
