@@ -90,7 +90,7 @@ QFont listFont(const QString& family, int points) {
     }
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(points > 0 ? points : 9);
-    return withStyleName(font);
+    return font;
 }
 
 // The hint of a code list by the side it shows.
