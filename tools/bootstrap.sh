@@ -42,31 +42,29 @@ test)
     # Each step says how long the run has taken so far, the installation included (CI must stay
     # under 30 minutes).
     step() { echo "== $1 ($(($(date +%s) - started)) s so far)"; }
+    # Configure, build and test one preset.
+    build_and_test() {
+        cmake --preset "$1" >/dev/null
+        cmake --build --preset "$1"
+        ctest --preset "$1" -j2
+    }
     # Style: every C++ file as clang-format leaves it.
     git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
     step "default build and tests"
-    cmake --preset default >/dev/null
-    cmake --build --preset default
-    ctest --preset default -j2
+    build_and_test default
     step "Debian package"
     # The Debian package of the same build: its files and its dependencies.
     tools/check-package.sh build/default
     step "AddressSanitizer and UndefinedBehaviorSanitizer"
-    cmake --preset asan >/dev/null
-    cmake --build --preset asan
-    ctest --preset asan -j2
+    build_and_test asan
     step "ThreadSanitizer"
     # ThreadSanitizer over the tests whose work runs on several threads (the window's worker,
     # the two sides of a comparison, the report writer).
-    cmake --preset tsan >/dev/null
-    cmake --build --preset tsan
-    ctest --preset tsan -j2
+    build_and_test tsan
     step "engine without Qt, plain code paths"
     # The engine and the run without a window build and pass without Qt, on the plain forms of
     # the SSE2 and population-count paths.
-    cmake --preset engine >/dev/null
-    cmake --build --preset engine
-    ctest --preset engine -j2
+    build_and_test engine
     step "fuzz targets"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
@@ -75,9 +73,7 @@ test)
     # Windows: the engine, the run without a window and the tests cross-built with mingw-w64,
     # the tests run under wine; then the zip's contents, and the same runs on both builds
     # leave the same files byte for byte.
-    cmake --preset windows >/dev/null
-    cmake --build --preset windows
-    ctest --preset windows -j2
+    build_and_test windows
     tools/check-windows.sh build/windows build/engine
     step "done"
     ;;
