@@ -232,9 +232,9 @@ japanese_pair() { # encoding
     done
     rm -f after.txt before.txt
 }
-for encoding in SHIFT_JIS EUC-JP ISO-2022-JP UTF-8 UTF-8-BOM UTF-16LE UTF-16BE; do
-    eval "setup_$(tr -c 'A-Za-z0-9\n' '_' <<<"$encoding")() { japanese_pair $encoding; }"
-done
+encodings=(SHIFT_JIS EUC-JP ISO-2022-JP UTF-8 UTF-8-BOM UTF-16LE UTF-16BE)
+# The pair of the encoding the loop below is at.
+japanese_setup() { japanese_pair "$encoding"; }
 
 # A longer pair: 3000 lines of C with repeated lines, and a copy with about 2% of its lines
 # changed, inserted or deleted.
@@ -251,10 +251,9 @@ long_setup() {
 
 run_both example-step example_setup tavelin /aafter/inventory.c /bbefore/inventory.c /exec /s /nexample
 run_both example-current example_setup tavelin /aafter/inventory.c /bbefore/inventory.c /exec /s /r /nexample
-for encoding in SHIFT_JIS EUC-JP ISO-2022-JP UTF-8 UTF-8-BOM UTF-16LE UTF-16BE; do
-    setup="setup_$(tr -c 'A-Za-z0-9\n' '_' <<<"$encoding")"
-    run_both "$encoding-step" "$setup" tavelin /aafter/module.c /bbefore/module.c /exec /s /nstep
-    run_both "$encoding-current" "$setup" tavelin /aafter/module.c /bbefore/module.c /exec /s /r /ncurrent
+for encoding in "${encodings[@]}"; do
+    run_both "$encoding-step" japanese_setup tavelin /aafter/module.c /bbefore/module.c /exec /s /nstep
+    run_both "$encoding-current" japanese_setup tavelin /aafter/module.c /bbefore/module.c /exec /s /r /ncurrent
 done
 # The after module of one encoding against the before module of another.
 mixed_setup() {
