@@ -606,21 +606,14 @@ std::optional<std::int32_t> openingRules(const ExtensionLookup& lookup, bool pla
     return std::nullopt;
 }
 
-}  // namespace
-
-int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
-                     const ExtensionTable& table, const CounterSettings& settings,
-                     MessageSink& sink, const OpenFileHooks& hooks) {
-    const ExtensionLookup lookup = lookUpExtension(path, table);
-    const std::optional<std::int32_t> rules = openingRules(lookup, hooks.plainTextFallback);
-    if (!rules) {
+// What the user hears of one open: the refusal of a file no rules fit, or the failure or the
+// open done, after which the busy state the open entered is left.
+void reportOpen(MessageSink& sink, const OpenFileHooks& hooks, const std::string& path,
+                const ExtensionLookup& lookup, bool hasRules, int result) {
+    if (!hasRules) {
         sink.showMessage(noDefinitionMessage(path, lookup));
-        return kLoadNoExtension;
+        return;
     }
-    if (hooks.enterBusy) {
-        hooks.enterBusy();
-    }
-    const int result = openModuleFile(panes, side, path, *rules, settings, hooks.sizeLineTables);
     if (result != kLoadOk) {
         sink.showMessage(openFailureMessage(path, result));
     } else if (hooks.onOpened) {
@@ -629,6 +622,23 @@ int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
     if (hooks.leaveBusy) {
         hooks.leaveBusy();
     }
+}
+
+}  // namespace
+
+int openFileIntoPane(ModulePanes& panes, int side, const std::string& path,
+                     const ExtensionTable& table, const CounterSettings& settings,
+                     MessageSink& sink, const OpenFileHooks& hooks) {
+    const ExtensionLookup lookup = lookUpExtension(path, table);
+    const std::optional<std::int32_t> rules = openingRules(lookup, hooks.plainTextFallback);
+    int result = kLoadNoExtension;
+    if (rules) {
+        if (hooks.enterBusy) {
+            hooks.enterBusy();
+        }
+        result = openModuleFile(panes, side, path, *rules, settings, hooks.sizeLineTables);
+    }
+    reportOpen(sink, hooks, path, lookup, rules.has_value(), result);
     return result;
 }
 
@@ -660,20 +670,8 @@ std::array<int, kSides> openFilesIntoPanes(ModulePanes& panes,
         }
     });
     for (std::size_t s = 0; s < kSides; ++s) {
-        if (paths[s].empty()) {
-            continue;
-        }
-        if (!rules[s]) {
-            sink.showMessage(noDefinitionMessage(paths[s], lookups[s]));
-            continue;
-        }
-        if (results[s] != kLoadOk) {
-            sink.showMessage(openFailureMessage(paths[s], results[s]));
-        } else if (hooks.onOpened) {
-            hooks.onOpened();
-        }
-        if (hooks.leaveBusy) {
-            hooks.leaveBusy();
+        if (!paths[s].empty()) {
+            reportOpen(sink, hooks, paths[s], lookups[s], rules[s].has_value(), results[s]);
         }
     }
     return results;
