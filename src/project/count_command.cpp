@@ -1,5 +1,7 @@
 #include "project/count_command.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -71,6 +73,26 @@ bool parseJobs(std::string_view text, unsigned& jobs) {
 bool parseCountArguments(std::span<const std::string> args, CountArguments& out,
                          std::string& error) {
     out = CountArguments{};
+    // The options that only set a flag or take one value.
+    struct Flag {
+        std::string_view name;
+        std::string_view shortName;
+        bool* into;
+    };
+    struct Value {
+        std::string_view name;
+        std::string_view shortName;
+        std::string* into;
+    };
+    const std::array<Flag, 4> flags{{{"--help", "-h", &out.help},
+                                     {"--version", "", &out.version},
+                                     {"--git", "", &out.git},
+                                     {"--renames", "", &out.renames}}};
+    const std::array<Value, 5> values{{{"--output", "-o", &out.output},
+                                       {"--reports", "", &out.reports},
+                                       {"--settings", "", &out.settings},
+                                       {"--open", "", &out.open},
+                                       {"--viewer", "", &out.viewer}}};
     bool optionsEnd = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -112,25 +134,24 @@ bool parseCountArguments(std::span<const std::string> args, CountArguments& out,
             into = true;
             return true;
         };
+        const auto named = [&name](const auto& option) {
+            return name == option.name || (!option.shortName.empty() && name == option.shortName);
+        };
+        if (const auto f = std::find_if(flags.begin(), flags.end(), named); f != flags.end()) {
+            if (!flag(*f->into)) {
+                return false;
+            }
+            continue;
+        }
+        if (const auto o = std::find_if(values.begin(), values.end(), named); o != values.end()) {
+            if (!value(*o->into)) {
+                return false;
+            }
+            continue;
+        }
         std::string v;
         if (name == "--") {
             optionsEnd = true;
-        } else if (name == "--help" || name == "-h") {
-            if (!flag(out.help)) {
-                return false;
-            }
-        } else if (name == "--version") {
-            if (!flag(out.version)) {
-                return false;
-            }
-        } else if (name == "--git") {
-            if (!flag(out.git)) {
-                return false;
-            }
-        } else if (name == "--renames") {
-            if (!flag(out.renames)) {
-                return false;
-            }
         } else if (name == "--no-progress") {
             bool off = false;
             if (!flag(off)) {
@@ -147,14 +168,6 @@ bool parseCountArguments(std::span<const std::string> args, CountArguments& out,
                 return false;
             }
             out.format = f;
-        } else if (name == "--output" || name == "-o") {
-            if (!value(out.output)) {
-                return false;
-            }
-        } else if (name == "--reports") {
-            if (!value(out.reports)) {
-                return false;
-            }
         } else if (name == "--include") {
             if (!value(v)) {
                 return false;
@@ -173,24 +186,12 @@ bool parseCountArguments(std::span<const std::string> args, CountArguments& out,
                 error = "--jobs needs a number from 1 to 9999";
                 return false;
             }
-        } else if (name == "--settings") {
-            if (!value(out.settings)) {
-                return false;
-            }
-        } else if (name == "--open") {
-            if (!value(out.open)) {
-                return false;
-            }
         } else if (name == "--data-file") {
             if (!value(out.dataFile)) {
                 return false;
             }
             if (!value(out.dataFilePath)) {
                 error = "--data-file needs OUT and PATH";
-                return false;
-            }
-        } else if (name == "--viewer") {
-            if (!value(out.viewer)) {
                 return false;
             }
         } else {
