@@ -40,6 +40,15 @@ std::string_view statusName(RowStatus status) {
     return "skipped";
 }
 
+bool isChange(RowStatus status) {
+    return status == RowStatus::Changed || status == RowStatus::Added ||
+           status == RowStatus::Deleted || status == RowStatus::Renamed;
+}
+
+bool rowBefore(const FileRow& a, const FileRow& b) {
+    return a.path != b.path ? a.path < b.path : a.beforePath < b.beforePath;
+}
+
 bool looksBinary(std::span<const unsigned char> bytes) {
     const std::span<const unsigned char> head =
         bytes.first(std::min<std::size_t>(bytes.size(), 8192));
@@ -177,9 +186,7 @@ class Runner {
         }
         result_.cancelled = cancelled();
         result_.reportsFailed = reportsFailed_.load();
-        std::sort(result_.rows.begin(), result_.rows.end(), [](const FileRow& a, const FileRow& b) {
-            return a.path != b.path ? a.path < b.path : a.beforePath < b.beforePath;
-        });
+        std::sort(result_.rows.begin(), result_.rows.end(), rowBefore);
         return std::move(result_);
     }
 
@@ -484,9 +491,7 @@ class Runner {
         if (job.status == RowStatus::Changed && in.sameBytes) {
             row.status = RowStatus::Unchanged;
         }
-        const bool report = !job.report.empty() &&
-                            (row.status == RowStatus::Changed || row.status == RowStatus::Added ||
-                             row.status == RowStatus::Deleted || row.status == RowStatus::Renamed);
+        const bool report = !job.report.empty() && isChange(row.status);
         const PairCounts c = countPair(setup_, in, report ? &detail : nullptr);
         row.counts = c.counts;
         row.afterSteps = c.steps[kAfter];

@@ -48,6 +48,13 @@ struct FileRow {
     bool counted() const { return status != RowStatus::Skipped && status != RowStatus::Failed; }
 };
 
+// A row whose pair differs (changed, added, deleted, renamed): it gets a report, and the window
+// steps to it as the next changed file.
+bool isChange(RowStatus status);
+
+// The order of the rows: by path, then by the before path of a moved or renamed file (bytes).
+bool rowBefore(const FileRow& a, const FileRow& b);
+
 struct CountOptions {
     PathFilter filter;
     bool renames = false;

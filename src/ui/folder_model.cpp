@@ -36,10 +36,6 @@ QString statusText(RowStatus status) {
     return QString::fromLatin1(name.data(), static_cast<int>(name.size()));
 }
 
-bool pathLess(const FileRow& a, const FileRow& b) {
-    return a.path != b.path ? a.path < b.path : a.beforePath < b.beforePath;
-}
-
 }  // namespace
 
 QString fromNative(const std::string& bytes) {
@@ -64,8 +60,7 @@ const FileRow& FolderModel::fileRow(int row) const {
 }
 
 bool FolderModel::isChange(RowStatus status) {
-    return status == RowStatus::Changed || status == RowStatus::Added ||
-           status == RowStatus::Deleted || status == RowStatus::Renamed;
+    return project::isChange(status);
 }
 
 QVariant FolderModel::data(const QModelIndex& index, int role) const {
@@ -168,9 +163,9 @@ bool FolderModel::less(int a, int b) const {
     }
     // The path decides ties, in the chosen direction when it is the sort column itself.
     if (sortColumn_ == kPath && descending) {
-        return pathLess(y, x) || (!pathLess(x, y) && a < b);
+        return project::rowBefore(y, x) || (!project::rowBefore(x, y) && a < b);
     }
-    return pathLess(x, y) || (!pathLess(y, x) && a < b);
+    return project::rowBefore(x, y) || (!project::rowBefore(y, x) && a < b);
 }
 
 std::vector<int> FolderModel::shownOrder() const {
@@ -303,7 +298,7 @@ std::vector<FileRow> FolderModel::rowsInPathOrder() const {
     for (const Entry& e : entries_) {
         rows.push_back(e.row);
     }
-    std::stable_sort(rows.begin(), rows.end(), pathLess);
+    std::stable_sort(rows.begin(), rows.end(), project::rowBefore);
     return rows;
 }
 

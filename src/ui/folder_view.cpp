@@ -322,15 +322,15 @@ void FolderView::showProgress() {
         status_->clear();
         return;
     }
-    static const std::pair<RowStatus, const char*> kinds[] = {
-        {RowStatus::Changed, "changed"},     {RowStatus::Added, "added"},
-        {RowStatus::Deleted, "deleted"},     {RowStatus::Renamed, "renamed"},
-        {RowStatus::Unchanged, "unchanged"}, {RowStatus::Moved, "moved"},
-        {RowStatus::Skipped, "skipped"},     {RowStatus::Failed, "unreadable"}};
+    static const RowStatus kinds[] = {RowStatus::Changed, RowStatus::Added,     RowStatus::Deleted,
+                                      RowStatus::Renamed, RowStatus::Unchanged, RowStatus::Moved,
+                                      RowStatus::Skipped, RowStatus::Failed};
     QStringList parts;
-    for (const auto& [status, name] : kinds) {
+    for (const RowStatus status : kinds) {
         if (const std::size_t n = model_->statusCount(status); n > 0) {
-            parts << QStringLiteral("%1 %2").arg(n).arg(QLatin1String(name));
+            const std::string_view name = project::statusName(status);
+            parts << QStringLiteral("%1 %2").arg(n).arg(
+                QLatin1String(name.data(), static_cast<qsizetype>(name.size())));
         }
     }
     QString text = tr("%1 files (%2 shown)").arg(rows).arg(rowCount());
