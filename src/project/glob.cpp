@@ -1,5 +1,7 @@
 #include "project/glob.h"
 
+#include <algorithm>
+
 namespace tavelin::project {
 
 namespace {
@@ -160,30 +162,23 @@ bool Glob::matches(std::string_view text) const {
     return reach[n] != 0;
 }
 
+namespace {
+
+// A pattern with "/" matches the whole relative path, one without it the last name.
+bool anyMatches(const std::vector<Glob>& globs, std::string_view path) {
+    return std::any_of(globs.begin(), globs.end(), [path](const Glob& g) {
+        return g.matches(g.anchored() ? path : lastName(path));
+    });
+}
+
+}  // namespace
+
 bool PathFilter::takesFile(std::string_view path) const {
-    for (const Glob& g : exclude) {
-        if (g.matches(g.anchored() ? path : lastName(path))) {
-            return false;
-        }
-    }
-    if (include.empty()) {
-        return true;
-    }
-    for (const Glob& g : include) {
-        if (g.matches(g.anchored() ? path : lastName(path))) {
-            return true;
-        }
-    }
-    return false;
+    return !anyMatches(exclude, path) && (include.empty() || anyMatches(include, path));
 }
 
 bool PathFilter::entersFolder(std::string_view path) const {
-    for (const Glob& g : exclude) {
-        if (g.matches(g.anchored() ? path : lastName(path))) {
-            return false;
-        }
-    }
-    return true;
+    return !anyMatches(exclude, path);
 }
 
 }  // namespace tavelin::project

@@ -284,22 +284,18 @@ std::string formatText(const std::vector<FileRow>& rows, const Summary& s, const
         table.push_back(std::move(cells));
     }
     const std::size_t fileRows = table.size();
-    for (const auto& [language, t] : s.languages) {
-        std::vector<std::string> cells = {"total"};
+    auto totalRow = [&table](std::string label, const std::string& language, const Totals& t) {
+        std::vector<std::string> cells = {std::move(label)};
         const std::vector<std::string> counts = totalCells(t);
         cells.insert(cells.end(), counts.begin(), counts.end());
-        cells.push_back(printable(language));
+        cells.push_back(language);
         cells.push_back(std::to_string(t.files) + " file(s)");
         table.push_back(std::move(cells));
+    };
+    for (const auto& [language, t] : s.languages) {
+        totalRow("total", printable(language), t);
     }
-    {
-        std::vector<std::string> cells = {"TOTAL"};
-        const std::vector<std::string> counts = totalCells(s.all);
-        cells.insert(cells.end(), counts.begin(), counts.end());
-        cells.push_back("");
-        cells.push_back(std::to_string(s.all.files) + " file(s)");
-        table.push_back(std::move(cells));
-    }
+    totalRow("TOTAL", "", s.all);
     // Widths in bytes of UTF-8 characters, counted as one column each.
     auto width = [](const std::string& cell) {
         std::size_t w = 0;
