@@ -1,18 +1,10 @@
 #include "output/html_report.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#endif
-
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
 #include <span>
 #include <system_error>
@@ -21,6 +13,7 @@
 #include "display/captions.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/replacing_file.h"
 #include "platform/simd.h"
 #include "text/encoding.h"
 #include "text/text_rules.h"
@@ -445,101 +438,6 @@ class FileSink final : public ReportSink {
     bool failed_ = false;
 };
 
-// The file a report is written into: a new temporary file next to the target, which commit()
-// puts in the target's place, or the target itself when that is not a regular file. When the
-// object goes, the file is closed and a temporary file that was not put in place is removed.
-// A new file opened for writing, or nothing when a file of that name is there already (errno
-// EEXIST) or it cannot be made. The C library of Windows knows no "x" mode of its own.
-std::FILE* createNewFile(const std::string& name) {
-#ifdef _WIN32
-    const int fd =
-        _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0) {
-        return nullptr;
-    }
-    std::FILE* file = _fdopen(fd, "wb");
-    if (file == nullptr) {
-        _close(fd);
-    }
-    return file;
-#else
-    return std::fopen(name.c_str(), "wbx");
-#endif
-}
-
-class ReportFile {
-  public:
-    explicit ReportFile(const std::string& path) : target_(path) {
-        std::error_code ec;
-        // A link keeps pointing at the file it names: that file is replaced.
-        if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_, ec))) {
-            const std::filesystem::path resolved = std::filesystem::canonical(target_, ec);
-            if (!ec) {
-                target_ = resolved.string();
-            }
-        }
-        const std::filesystem::file_status status = std::filesystem::status(target_, ec);
-        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-            file_ = std::fopen(target_.c_str(), "wb");
-            return;
-        }
-        replaced_ = std::filesystem::exists(status);
-        targetPermissions_ = status.permissions();
-        // A name no file has yet, so that nothing else is overwritten or removed.
-        for (int k = 0; k < 100 && file_ == nullptr; ++k) {
-            std::string name = target_ + (k == 0 ? "" : "." + std::to_string(k)) + ".tmp";
-            errno = 0;
-            file_ = createNewFile(name);
-            if (file_ != nullptr) {
-                temporary_ = std::move(name);
-            } else if (errno != EEXIST) {
-                break;
-            }
-        }
-    }
-    ~ReportFile() {
-        if (file_ != nullptr) {
-            std::fclose(file_);
-        }
-        if (!temporary_.empty()) {
-            std::error_code ec;
-            std::filesystem::remove(temporary_, ec);
-        }
-    }
-    ReportFile(const ReportFile&) = delete;
-    ReportFile& operator=(const ReportFile&) = delete;
-
-    std::FILE* handle() const { return file_; }
-
-    // Flushes and closes the file and, when it is complete and that succeeded, puts it in the
-    // target's place. Whether the target now holds the complete file.
-    bool commit(bool complete) {
-        bool ok = complete && std::fflush(file_) == 0;
-        ok = std::fclose(file_) == 0 && ok;
-        file_ = nullptr;
-        if (ok && !temporary_.empty()) {
-            std::error_code ec;
-            if (replaced_) {
-                // The report keeps the access rights the file it replaces had.
-                std::filesystem::permissions(temporary_, targetPermissions_, ec);
-            }
-            std::filesystem::rename(temporary_, target_, ec);
-            ok = !ec;
-            if (ok) {
-                temporary_.clear();
-            }
-        }
-        return ok;
-    }
-
-  private:
-    std::string target_;
-    std::string temporary_;  // empty: writing to the target itself, or in place
-    bool replaced_ = false;  // a regular file is at the target
-    std::filesystem::perms targetPermissions_ = std::filesystem::perms::unknown;
-    std::FILE* file_ = nullptr;
-};
-
 }  // namespace
 
 ReportInputs reportInputsFor(const CodeListModels& lists, const ModulePanes& panes,
@@ -635,7 +533,7 @@ int writeReportFile(const std::string& path, const std::function<bool(ReportSink
                     bool silent, MessageSink& messages, const ReportWriterStart& startWriter) {
     bool ok = false;
     {
-        ReportFile out(path);
+        ReplacingFile out(path);
         if (out.handle() != nullptr) {
             bool complete = false;
             {
