@@ -25,8 +25,8 @@ bool wordUnit(QChar c) {
            (u >= u'A' && u <= u'Z');
 }
 
-// Where the found text stands in a row's caption: its first place, or with whole words its
-// first place not inside a longer word; -1 when none.
+}  // namespace
+
 int foundAt(const QString& caption, const FoundText& found) {
     const auto length = static_cast<int>(found.text.size());
     for (int at = static_cast<int>(caption.indexOf(found.text, 0, found.sensitivity)); at >= 0;
@@ -39,8 +39,6 @@ int foundAt(const QString& caption, const FoundText& found) {
     }
     return -1;
 }
-
-}  // namespace
 
 const std::vector<TextSpan>& InlineHighlights::spans(int list, int row) {
     const CodeListModel& self = *models_[static_cast<std::size_t>(list)];

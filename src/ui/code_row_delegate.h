@@ -49,6 +49,10 @@ struct FoundText {
     int row = -1;
 };
 
+// Where the found text stands in a row's caption: its first place, or with whole words its
+// first place not inside a longer word; -1 when none.
+int foundAt(const QString& caption, const FoundText& found);
+
 class CodeRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
   public:

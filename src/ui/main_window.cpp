@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -769,6 +770,19 @@ void MainWindow::find(bool forward) {
     view->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Across as well: the found text in view, the start of the line when it fits there.
+    const QString caption = index.data().toString();
+    const int at = std::max(foundAt(caption, found_), 0);
+    const QFontMetrics metrics(view->font());
+    const int left = metrics.horizontalAdvance(caption.left(at));
+    const int right = left + metrics.horizontalAdvance(caption.mid(at, text.size()));
+    const int shown = view->viewport()->width();
+    QScrollBar* across = view->horizontalScrollBar();
+    if (right <= shown * 3 / 4) {
+        across->setValue(0);
+    } else if (left < across->value() || right > across->value() + shown) {
+        across->setValue(left - shown / 4);
+    }
     repaintLists();
 }
 

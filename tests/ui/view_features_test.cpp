@@ -30,6 +30,7 @@ class ViewFeaturesTest : public QObject {
     void gutterShowsTheFilesLineNumbers();
     void findGoesThroughBothListsAndRound();
     void theFoundMarkStandsOnTheWordFound();
+    void findBringsTheTextIntoViewAcross();
     void viewChoicesAreKeptInTheSettings();
 };
 
@@ -222,6 +223,32 @@ void ViewFeaturesTest::theFoundMarkStandsOnTheWordFound() {
     const QColor mark(255, 150, 50);
     QVERIFY(colourAt(QStringLiteral("xa")) != mark);
     QCOMPARE(colourAt(QStringLiteral("xab a")), mark);
+}
+
+// A text to the right of what the list shows is scrolled into view across, its mark painted
+// there; one near the start shows the start of the line.
+void ViewFeaturesTest::findBringsTheTextIntoViewAcross() {
+    Fixture f;
+    const std::string prefix(80, 'x');  // wider than the list, narrower than its column
+    MainWindow& w = f.compare("int near;\n" + prefix + " far;\n", "int near;\n");
+    w.resize(1000, 600);
+    QApplication::processEvents();
+    w.openFind();
+    w.findBar()->field()->setText(QStringLiteral("far"));
+    w.find(true);
+    QCOMPARE(w.found().row, 1);
+    QApplication::processEvents();
+    QTableView* view = w.codeView(w.found().list);
+    const QRect row = view->visualRect(w.codeModel(w.found().list)->index(1, 0));
+    const QFontMetrics metrics(view->font());
+    const int x = row.left() + 5 + metrics.horizontalAdvance(QString::fromStdString(prefix + " f"));
+    QVERIFY2(x > 0 && x < view->viewport()->width(), qPrintable(QString::number(x)));
+    const QImage pixels = view->viewport()->grab().toImage();
+    QCOMPARE(pixels.pixelColor(x, row.top() + 1), QColor(255, 150, 50));
+    w.findBar()->field()->setText(QStringLiteral("near"));
+    w.find(true);
+    QCOMPARE(w.found().row, 0);
+    QCOMPARE(view->horizontalScrollBar()->value(), 0);
 }
 
 void ViewFeaturesTest::viewChoicesAreKeptInTheSettings() {
