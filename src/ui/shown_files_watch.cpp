@@ -22,30 +22,26 @@ ShownFilesWatch::ShownFilesWatch(const Session& session, std::array<ListPane*, 2
     connect(restored_, &QTimer::timeout, this, [this] { lookForRestoredFiles(); });
 }
 
-QString ShownFilesWatch::shownPath(int list) const {
-    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
-    const ModuleDescriptor* module = session_.panes.module(side);
-    return module != nullptr ? fromEngineText(module->path) : QString();
-}
-
-std::uint32_t ShownFilesWatch::readsOf(int list) const {
-    const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
-    return side == kAfter || side == kBefore ? session_.panes.reads[static_cast<std::size_t>(side)]
-                                             : 0;
-}
-
 void ShownFilesWatch::update() {
     QStringList wanted;
     for (int list = 0; list < 2; ++list) {
         const auto l = static_cast<std::size_t>(list);
-        const QString path = shownPath(list);
+        Shown& shown = shown_[l];
+        shown.side = session_.codeLists.lists[l].side;
+        const ModuleDescriptor* module = shown.side == kAfter || shown.side == kBefore
+                                             ? session_.panes.module(shown.side)
+                                             : nullptr;
+        shown.enginePath = module != nullptr ? module->path : std::string();
+        shown.path = fromEngineText(shown.enginePath);
+        shown.reads =
+            module != nullptr ? session_.panes.reads[static_cast<std::size_t>(shown.side)] : 0;
         // A notice stays until the list shows its file read again (a view of the texts as they
         // were read does not), or another file, or none.
-        if (path.isEmpty() || readsOf(list) != noticedAt_[l]) {
+        if (shown.path.isEmpty() || shown.reads != shown.noticedAt) {
             panes_[l]->hideNotice();
         }
-        if (!path.isEmpty() && QFileInfo::exists(path)) {
-            wanted << path;
+        if (!shown.path.isEmpty() && QFileInfo::exists(shown.path)) {
+            wanted << shown.path;
         }
     }
     const QStringList watched = watcher_->files();
@@ -61,28 +57,27 @@ void ShownFilesWatch::update() {
     }
 }
 
+// Runs on the window's thread, also while an operation's work runs elsewhere: it reads only
+// what update() took from the session.
 void ShownFilesWatch::fileChanged(const QString& path) {
-    for (int list = 0; list < 2; ++list) {
-        if (shownPath(list) != path) {
+    for (std::size_t l = 0; l < shown_.size(); ++l) {
+        Shown& shown = shown_[l];
+        if (shown.path.isEmpty() || shown.path != path) {
             continue;
         }
-        noticedAt_[static_cast<std::size_t>(list)] = readsOf(list);
-        const int side = session_.codeLists.lists[static_cast<std::size_t>(list)].side;
-        const QString which = side == kAfter ? QStringLiteral("The file after change")
-                                             : QStringLiteral("The file before change");
+        shown.noticedAt = shown.reads;
+        const QString which = shown.side == kAfter ? QStringLiteral("The file after change")
+                                                   : QStringLiteral("The file before change");
         if (QFileInfo::exists(path)) {
-            panes_[static_cast<std::size_t>(list)]->showNotice(
-                which + QStringLiteral(" has changed on disk: ") + path, true);
+            panes_[l]->showNotice(which + QStringLiteral(" has changed on disk: ") + path, true);
             // A file saved by writing a new one and renaming it is watched anew.
             if (!watcher_->files().contains(path)) {
                 watcher_->addPath(path);
             }
         } else {
             // Gone: the list keeps what it shows until the user acts.
-            panes_[static_cast<std::size_t>(list)]->showNotice(
-                fromEngineText(
-                    openFailureMessage(session_.panes.module(side)->path, kLoadCannotOpen)),
-                false);
+            panes_[l]->showNotice(
+                fromEngineText(openFailureMessage(shown.enginePath, kLoadCannotOpen)), false);
             restored_->start();
         }
     }
@@ -90,14 +85,13 @@ void ShownFilesWatch::fileChanged(const QString& path) {
 
 void ShownFilesWatch::lookForRestoredFiles() {
     bool missing = false;
-    for (int list = 0; list < 2; ++list) {
-        const QString path = shownPath(list);
-        if (path.isEmpty() || watcher_->files().contains(path)) {
+    for (const Shown& shown : shown_) {
+        if (shown.path.isEmpty() || watcher_->files().contains(shown.path)) {
             continue;
         }
-        if (QFileInfo::exists(path)) {
-            watcher_->addPath(path);
-            fileChanged(path);
+        if (QFileInfo::exists(shown.path)) {
+            watcher_->addPath(shown.path);
+            fileChanged(shown.path);
         } else {
             missing = true;
         }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "app/session.h"
 
@@ -29,17 +30,24 @@ class ShownFilesWatch final : public QObject {
     void update();
 
   private:
-    QString shownPath(int list) const;
-    // How often the file a list shows has been read.
-    std::uint32_t readsOf(int list) const;
     void fileChanged(const QString& path);
     void lookForRestoredFiles();
+
+    // What a list showed at the last update: the watcher's signals come also while an
+    // operation's work changes the session, so they read only this.
+    struct Shown {
+        int side = -1;
+        std::string enginePath;       // as the module names it
+        QString path;                 // empty: no file
+        std::uint32_t reads = 0;      // how often the file had been read
+        std::uint32_t noticedAt = 0;  // reads when its notice was put up
+    };
 
     const Session& session_;
     std::array<ListPane*, 2> panes_;
     QFileSystemWatcher* watcher_ = nullptr;
-    QTimer* restored_ = nullptr;                    // looks for shown files that were gone
-    std::array<std::uint32_t, 2> noticedAt_{0, 0};  // readsOf(list) when its notice was put up
+    QTimer* restored_ = nullptr;  // looks for shown files that were gone
+    std::array<Shown, 2> shown_;
 };
 
 }  // namespace tavelin::ui
